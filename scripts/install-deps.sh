@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what Sondarium needs to build, run and test on Debian 12.
+# Safe to run again: apt-get only installs what is missing.
+set -euo pipefail
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+PKGS=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libasound2-dev libasound2-plugins
+      libgtest-dev googletest fonts-liberation fonts-dejavu-core clang libclang-rt-14-dev)
+missing=()
+for p in "${PKGS[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

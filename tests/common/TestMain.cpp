@@ -1,0 +1,20 @@
+// The tests' entry: one QApplication for the whole run (the offscreen platform
+// is chosen by the test runner's environment), then every test. Listing the
+// tests (as CTest's discovery does) needs no display, so no application is made.
+#include <QApplication>
+
+#include <cstring>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    bool listing = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--gtest_list_tests") == 0) listing = true;
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    std::unique_ptr<QApplication> app;
+    if (!listing) app = std::make_unique<QApplication>(argc, argv);
+    return RUN_ALL_TESTS();
+}
