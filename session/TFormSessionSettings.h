@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class QFileDialog;
 class QLineEdit;
 class QPushButton;
 class QFrame;
@@ -32,6 +33,12 @@ public:
     QPushButton* ButtonOk = nullptr;
     QPushButton* ButtonCancel = nullptr;
 
+    // Non-native, so that they look the same everywhere and can be driven
+    // headless; each keeps its folder and name from one use to the next.
+    QFileDialog* OpenDialogPlaylist = nullptr;
+    QFileDialog* OpenDialogCombinations = nullptr;
+    QFileDialog* SaveDialogResults = nullptr;
+
     // Shows the dialog modally; mrOk or mrCancel.
     int ShowModal();
 
@@ -40,4 +47,17 @@ public:
     void BitBtnFileResultsClick();
     void ButtonOkClick();
     void ButtonCancelClick();
+
+    // Runs the results save dialog; a confirmed path replaces EditFileResults.
+    // True when the user confirmed. The results writer offers it again after a
+    // failed write.
+    bool ExecuteResultsDialog();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void reject() override;
+
+private:
+    QFileDialog* MakeFileDialog(const char* title, const char* filter, const char* suffix, bool bSave);
+    bool ExecuteFileDialog(QFileDialog* dialog, QLineEdit* edit);
 };
