@@ -1,6 +1,163 @@
-// Output devices and tracks.
+// Output devices and tracks: which outputs of the listening room's interface the
+// four tracks play on, and loading one WAV file onto one track.
+//
+// A machine without four usable outputs of the interface still starts: the
+// four tracks are then built on the default output, so a session can be
+// rehearsed anywhere, and a warning says what was found. When not even the
+// default output opens there are no tracks at all, and nothing touches one.
 #include "app/TFormMain.h"
 
-void TFormMain::EnumerateDevices(TVecSndGuid&) {}
-void TFormMain::SetupTracks(TVecSndGuid&) {}
-bool TFormMain::CreateTrackSound(CSound**, const std::string&, int) { return false; }
+#include <QString>
+
+#include <cstdio>
+#include <new>
+
+#include "platform/audio/DSound.h"
+#include "platform/ui/Messages.h"
+#include "sound/SoundOutput.h"
+#include "windows/TFormDebug.h"
+
+namespace {
+
+constexpr const char* UNIT = "TFormMain";
+// Every output of the listening room's interface carries this in its description.
+constexpr const char* INTERFACE_TEXT = "1:UA-101";
+constexpr const char* DEFAULT_OUTPUT_DESCRIPTION = "Driver audio principale";
+constexpr const char* WARNING_CAPTION = "Avvertimento :";
+// Longest file name, in characters, that a sound may be loaded from.
+constexpr std::size_t MAX_FILE_NAME = 1023;
+constexpr DWORD TRACK_SOUND_FLAGS = DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLFX;  // 0x280
+
+std::string WideToText(const wchar_t* pText) {
+    if (!pText) return {};
+    return QString::fromWCharArray(pText).toUtf8().toStdString();
+}
+
+void Log(const std::string& strLine) {
+    if (FormDebug) FormDebug->AppendLine(strLine);
+}
+
+std::string HrText(HRESULT hr) {
+    char acText[16];
+    std::snprintf(acText, sizeof acText, "0x%08X", static_cast<unsigned>(hr));
+    return acText;
+}
+
+BOOL DSEnumCallback(LPGUID lpGuid, const wchar_t* lpcstrDescription, const wchar_t* /*lpcstrModule*/,
+                    void* lpContext) {
+    SND_CHECK(lpContext != nullptr, "lpContext", UNIT);
+    if (!lpContext) return FALSE;  // there is no list to fill
+    TSndGuid Entry;
+    if (lpGuid) {
+        // Kept for the whole run: the tracks open their devices through it.
+        Entry.pGuid = new (std::nothrow) GUID;
+        if (!Entry.pGuid) return TRUE;
+        *Entry.pGuid = *lpGuid;
+    }
+    Entry.strDescription = WideToText(lpcstrDescription);
+    static_cast<TVecSndGuid*>(lpContext)->push_back(Entry);
+    return TRUE;
+}
+
+// Opens one track on the output pGuid (null: the default output) with the
+// primary format every track uses. On failure nothing is kept and strWhy says
+// what went wrong, in words the warning can show.
+bool OpenTrack(HWND hWnd, LPGUID pGuid, const std::string& strDescription, TSndTrack& TheTrack,
+               std::string& strWhy) {
+    TheTrack = TSndTrack{};
+    TheTrack.pSM = new CSoundManager();
+    HRESULT hr = TheTrack.pSM->Initialize(hWnd, DSSCL_PRIORITY, pGuid);
+    if (DS_OK != hr) {
+        const std::string strReason = DirectSoundLastOpenError();
+        strWhy = "non si apre (" + (strReason.empty() ? HrText(hr) : strReason) + ")";
+    } else {
+        hr = TheTrack.pSM->SetPrimaryFormat(1, 44100, 16);
+        if (DS_OK != hr) strWhy = "rifiuta il formato 1 canale, 44100 Hz, 16 bit (" + HrText(hr) + ")";
+    }
+    if (DS_OK != hr) {
+        delete TheTrack.pSM;
+        TheTrack.pSM = nullptr;
+        return false;
+    }
+    TheTrack.strDescription = strDescription;
+    return true;
+}
+
+// All four tracks or none: a partial set is released again. On failure
+// strWhy names the output that failed and why.
+bool OpenTracks(HWND hWnd, const TVecSndGuid& VecOutputs, TVecSndTrack& Tracks, std::string& strWhy) {
+    TVecSndTrack Built;
+    for (int i = 0; i < MAXTRACKS; ++i) {
+        TSndTrack TheTrack;
+        std::string strFailure;
+        if (!OpenTrack(hWnd, VecOutputs[i].pGuid, VecOutputs[i].strDescription, TheTrack, strFailure)) {
+            strWhy = "uscita \"" + VecOutputs[i].strDescription + "\" " + strFailure;
+            for (TSndTrack& Done : Built) delete Done.pSM;
+            return false;
+        }
+        Built.push_back(TheTrack);
+    }
+    Tracks.insert(Tracks.end(), Built.begin(), Built.end());
+    return true;
+}
+
+}  // namespace
+
+void TFormMain::EnumerateDevices(TVecSndGuid& VecDevices) {
+    TVecSndGuid VecListed;
+    DirectSoundEnumerateW(DSEnumCallback, &VecListed);
+    for (const TSndGuid& Entry : VecListed) {
+        if (Entry.strDescription.find(INTERFACE_TEXT) != std::string::npos) VecDevices.push_back(Entry);
+    }
+}
+
+void TFormMain::SetupTracks(TVecSndGuid& VecDevices) {
+    const HWND hWnd = static_cast<HWND>(this);
+    std::string strFound;  // what stands in the way of the interface's outputs
+    if (VecDevices.size() >= static_cast<std::size_t>(MAXTRACKS)) {
+        std::string strWhy;
+        if (OpenTracks(hWnd, VecDevices, m_Tracks, strWhy)) return;
+        strFound = "L'" + strWhy;
+    } else {
+        const bool bOne = VecDevices.size() == 1;
+        strFound = std::string(bOne ? "Trovata " : "Trovate ") + std::to_string(VecDevices.size()) +
+                   (bOne ? " uscita" : " uscite") + " audio \"" + INTERFACE_TEXT + "\", ne servono " +
+                   std::to_string(MAXTRACKS);
+    }
+    Log("SetupTracks: " + strFound);
+
+    const TVecSndGuid VecDefault(MAXTRACKS, TSndGuid{nullptr, DEFAULT_OUTPUT_DESCRIPTION});
+    std::string strWhy;
+    std::string strText = "Attenzione!\n" + strFound + ".\n";
+    if (OpenTracks(hWnd, VecDefault, m_Tracks, strWhy)) {
+        Log(std::string("SetupTracks: le quattro tracce suonano su \"") + DEFAULT_OUTPUT_DESCRIPTION + "\"");
+        strText += "Le quattro tracce suonano tutte sull'uscita audio principale:\n"
+                   "la sessione si può provare, ma non è un test nella sala d'ascolto.\n";
+    } else {
+        Log("SetupTracks: nessuna traccia, anche l'" + strWhy);
+        strText += "Anche l'" + strWhy + ".\nNessuna traccia audio: i test si possono svolgere, ma senza suono.\n";
+    }
+    ShowMessage(strText, WARNING_CAPTION, MsgIcon::Warning);
+}
+
+bool TFormMain::CreateTrackSound(CSound** ppSound, const std::string& strFileName, int nTrack) {
+    const std::wstring wstrFileName = QString::fromUtf8(strFileName.data(), static_cast<qsizetype>(strFileName.size()))
+                                          .toStdWString();
+    const bool bNameFits = wstrFileName.size() <= MAX_FILE_NAME;
+
+    // Without any track (no output opened at start-up, already reported) a test
+    // runs silently: there is nothing to load onto.
+    if (m_Tracks.empty()) return false;
+    SND_CHECK(ppSound != nullptr, "ppSound", UNIT);
+    const bool bTrackValid = nTrack >= 0 && static_cast<std::size_t>(nTrack) < m_Tracks.size();
+    SND_CHECK(bTrackValid, "(nTrack>=0) && (nTrack<m_Tracks.size())", UNIT);
+    if (!ppSound || !bTrackValid || !bNameFits || !m_Tracks[nTrack].pSM) return false;
+
+    // The slot is written only on success, whatever the layer leaves behind on failure.
+    CSound* pNewSound = nullptr;
+    const HRESULT hr =
+        m_Tracks[nTrack].pSM->Create(&pNewSound, wstrFileName.c_str(), TRACK_SOUND_FLAGS, GUID_NULL, 1);
+    if (FAILED(hr) || !pNewSound) return false;
+    *ppSound = pNewSound;
+    return true;
+}
