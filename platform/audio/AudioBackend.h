@@ -15,6 +15,8 @@
 
 namespace audio {
 
+struct InjectedFaults;  // Faults.h
+
 // One entry of the output list, in listing order.
 struct OutputInfo {
     std::string description;  // UTF-8, as shown to the user
@@ -54,6 +56,9 @@ public:
     virtual HRESULT Status() const noexcept = 0;
     // Any thread. Frames rendered but not yet heard (output latency).
     virtual std::uint32_t LatencyFrames() const noexcept = 0;
+    // Control thread. Failures a test back end wants the device object to
+    // report (Faults.h); null for a real output.
+    virtual std::shared_ptr<InjectedFaults> Faults() const { return nullptr; }
 };
 
 class IBackend {
