@@ -1,1 +1,156 @@
-// placeholder until the first code of this area lands
+#include "platform/audio/alsa/AlsaBackend.h"
+
+#include <algorithm>
+#include <map>
+
+#include "platform/audio/DSound.h"
+#include "platform/audio/alsa/AlsaLog.h"
+#include "platform/audio/alsa/AlsaOutputs.h"
+#include "platform/audio/alsa/AlsaStream.h"
+
+namespace audio {
+namespace {
+
+using alsa::AlsaStream;
+using alsa::OutputEntry;
+using alsa::PcmRequest;
+
+// One output: a slot of an ALSA stream, which it may share with the other
+// channel pairs of its card.
+class AlsaOutput : public IOutputStream {
+public:
+    AlsaOutput(std::shared_ptr<AlsaStream> stream, unsigned slot, unsigned offset, bool wholeDevice)
+        : stream_(std::move(stream)), slot_(slot), offset_(offset), whole_(wholeDevice) {}
+    ~AlsaOutput() override { stream_->ReleaseSlot(slot_); }
+
+    HRESULT Attach(IMixSource* source) override {
+        if (!source) return DSERR_INVALIDPARAM;
+        Detach();
+        const unsigned channels = source->PrimaryChannels();
+        if (channels < 1 || channels > AlsaStream::kMaxSourceChannels) return DSERR_BADFORMAT;
+        const HRESULT hr = Follow(*source);
+        source_ = source;
+        stream_->Attach(slot_, source, offset_, Width());
+        return hr;
+    }
+
+    void Detach() override {
+        stream_->Detach(slot_);
+        source_ = nullptr;
+    }
+
+    HRESULT FormatChanged() override {
+        if (!source_) return DS_OK;
+        const HRESULT hr = Follow(*source_);
+        stream_->Attach(slot_, source_, offset_, Width());
+        return hr;
+    }
+
+    HRESULT Status() const noexcept override { return stream_->Status(); }
+    std::uint32_t LatencyFrames() const noexcept override { return stream_->LatencyFrames(); }
+
+private:
+    unsigned Width() const { return whole_ ? stream_->Shape().channels : 2; }
+
+    // The device runs at the primary rate; a device used whole also takes the
+    // primary's channel count. A card keeps its channels: the pairs share them.
+    // The last primary format set on a card wins for all its pairs.
+    HRESULT Follow(const IMixSource& source) {
+        PcmRequest want = stream_->Request();
+        want.rate = source.PrimaryRate();
+        want.preferFloat = source.PrimaryBits() > 16;
+        if (whole_) want.channels = source.PrimaryChannels();
+        const PcmRequest& now = stream_->Request();
+        if (want.rate == now.rate && want.channels == now.channels && want.preferFloat == now.preferFloat)
+            return DS_OK;
+        std::string why;
+        const int err = stream_->Reshape(want, why);
+        if (err < 0) {
+            alsa::Log("%s", why.c_str());
+            return alsa::CodeForError(err);
+        }
+        return DS_OK;
+    }
+
+    std::shared_ptr<AlsaStream> stream_;
+    const unsigned slot_;
+    const unsigned offset_;
+    const bool whole_;
+    IMixSource* source_ = nullptr;
+};
+
+class AlsaBackend : public IBackend {
+public:
+    explicit AlsaBackend(AlsaCardLister cards) : cards_(std::move(cards)) { alsa::InstallLogHandler(); }
+
+    std::vector<OutputInfo> Enumerate() override {
+        std::vector<OutputInfo> infos;
+        for (const OutputEntry& e : Entries()) infos.push_back(e.info);
+        return infos;
+    }
+
+    HRESULT Open(const GUID* id, std::unique_ptr<IOutputStream>& stream, std::string& reason) override {
+        stream.reset();
+        const std::vector<OutputEntry> entries = Entries();
+        auto it = std::find_if(entries.begin(), entries.end(), [id](const OutputEntry& e) {
+            return id ? e.info.hasId && e.info.id == *id : e.kind == OutputEntry::Kind::Default;
+        });
+        if (it == entries.end()) {
+            reason = "no audio output has this id (the device is gone or the list changed)";
+            return DSERR_NODRIVER;
+        }
+        return it->kind == OutputEntry::Kind::CardPair ? OpenPair(*it, stream, reason) : OpenWhole(*it, stream, reason);
+    }
+
+private:
+    // The cards as listed now, plus those whose stream this back end holds
+    // open: their device is busy with us and cannot be asked again.
+    std::vector<OutputEntry> Entries() {
+        std::vector<AlsaCard> cards = cards_ ? cards_() : std::vector<AlsaCard>{};
+        for (const auto& [pcm, held] : heldCards_) {
+            const bool listed = std::any_of(cards.begin(), cards.end(), [&](const AlsaCard& c) { return c.pcm == pcm; });
+            if (!listed && !shared_[pcm].expired()) cards.push_back(held);
+        }
+        std::stable_sort(cards.begin(), cards.end(), [](const AlsaCard& a, const AlsaCard& b) { return a.index < b.index; });
+        for (const AlsaCard& c : cards) heldCards_[c.pcm] = c;
+        return alsa::BuildOutputs(cards, alsa::ListHintedPcms());
+    }
+
+    HRESULT OpenPair(const OutputEntry& e, std::unique_ptr<IOutputStream>& stream, std::string& reason) {
+        std::shared_ptr<AlsaStream> shared = shared_[e.pcm].lock();
+        if (!shared) {
+            shared = std::make_shared<AlsaStream>(e.pcm);
+            PcmRequest want;
+            want.channels = e.cardChannels;
+            const int err = shared->Start(want, reason);
+            if (err < 0) return alsa::CodeForError(err);
+            shared_[e.pcm] = shared;
+        }
+        if (shared->ClaimSlot(e.pair) < 0) {
+            reason = "\"" + e.info.description + "\" is already open in this program";
+            return DSERR_ALLOCATED;
+        }
+        stream = std::make_unique<AlsaOutput>(shared, e.pair, 2 * e.pair, false);
+        return DS_OK;
+    }
+
+    HRESULT OpenWhole(const OutputEntry& e, std::unique_ptr<IOutputStream>& stream, std::string& reason) {
+        auto own = std::make_shared<AlsaStream>(e.pcm);
+        const int err = own->Start(PcmRequest{}, reason);
+        if (err < 0) return alsa::CodeForError(err);
+        own->ClaimSlot(0);
+        stream = std::make_unique<AlsaOutput>(own, 0, 0, true);
+        return DS_OK;
+    }
+
+    AlsaCardLister cards_;
+    std::map<std::string, std::weak_ptr<AlsaStream>> shared_;  // card streams by ALSA name
+    std::map<std::string, AlsaCard> heldCards_;
+};
+
+}  // namespace
+
+std::shared_ptr<IBackend> MakeAlsaBackend() { return MakeAlsaBackend(&ListAlsaCards); }
+std::shared_ptr<IBackend> MakeAlsaBackend(AlsaCardLister cards) { return std::make_shared<AlsaBackend>(std::move(cards)); }
+
+}  // namespace audio

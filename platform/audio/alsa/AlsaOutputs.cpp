@@ -1,0 +1,152 @@
+#include "platform/audio/alsa/AlsaOutputs.h"
+
+#include <alsa/asoundlib.h>
+
+#include <cstdlib>
+#include <map>
+
+#include "platform/audio/alsa/AlsaLog.h"
+
+namespace audio::alsa {
+namespace {
+
+std::string TakeHint(void* hint, const char* what) {
+    char* s = snd_device_name_get_hint(hint, what);
+    std::string r = s ? s : "";
+    std::free(s);
+    return r;
+}
+
+std::string OneLine(std::string s) {
+    for (char& c : s)
+        if (c == '\n' || c == '\r') c = ' ';
+    return s;
+}
+
+}  // namespace
+
+GUID StableId(const std::string& key) {
+    using u128 = unsigned __int128;
+    const u128 prime = (u128(1) << 88) | 0x13B;
+    u128 h = (u128(0x6C62272E07BB0142ull) << 64) | 0x62B821756295C58Dull;
+    for (unsigned char c : key) {
+        h ^= c;
+        h *= prime;
+    }
+    GUID g;
+    unsigned char bytes[16];
+    for (int i = 0; i < 16; ++i) bytes[i] = static_cast<unsigned char>(h >> (8 * (15 - i)));
+    g.Data1 = (std::uint32_t(bytes[0]) << 24) | (std::uint32_t(bytes[1]) << 16) | (std::uint32_t(bytes[2]) << 8) | bytes[3];
+    g.Data2 = static_cast<std::uint16_t>((bytes[4] << 8) | bytes[5]);
+    g.Data3 = static_cast<std::uint16_t>((bytes[6] << 8) | bytes[7]);
+    for (int i = 0; i < 8; ++i) g.Data4[i] = bytes[8 + i];
+    return g;
+}
+
+std::vector<HintedPcm> ListHintedPcms() {
+    InstallLogHandler();
+    std::vector<HintedPcm> list;
+    void** hints = nullptr;
+    if (snd_device_name_hint(-1, "pcm", &hints) < 0 || !hints) return list;
+    for (void** h = hints; *h; ++h) {
+        const std::string name = TakeHint(*h, "NAME");
+        const std::string desc = TakeHint(*h, "DESC");
+        const std::string io = TakeHint(*h, "IOID");
+        if (name.empty() || desc.empty() || (!io.empty() && io != "Output")) continue;
+        if (name == "default" || name == "null") continue;
+        list.push_back({name, OneLine(desc)});
+    }
+    snd_device_name_free_hint(hints);
+    return list;
+}
+
+std::vector<OutputEntry> BuildOutputs(const std::vector<AlsaCard>& cards, const std::vector<HintedPcm>& hints) {
+    std::vector<OutputEntry> list;
+    OutputEntry def;
+    def.info.description = "Driver audio principale";
+    def.kind = OutputEntry::Kind::Default;
+    def.pcm = "default";
+    list.push_back(def);
+
+    std::map<std::string, unsigned> seen;  // cards of one short name, counted from 1
+    for (const AlsaCard& card : cards) {
+        if (card.channels <= 2) continue;
+        const unsigned u = ++seen[card.shortName];
+        for (unsigned pair = 0; pair < card.channels / 2; ++pair) {
+            OutputEntry e;
+            e.kind = OutputEntry::Kind::CardPair;
+            e.pcm = card.pcm;
+            e.pair = pair;
+            e.cardChannels = card.channels;
+            e.info.description = "OUT " + std::to_string(2 * pair + 1) + "-" + std::to_string(2 * pair + 2) + " (" +
+                                 std::to_string(u) + ":" + card.shortName + ")";
+            e.info.hasId = true;
+            e.info.id = StableId("pair\x1f" + card.pcm + "\x1f" + std::to_string(pair));
+            list.push_back(std::move(e));
+        }
+    }
+    for (const HintedPcm& h : hints) {
+        OutputEntry e;
+        e.kind = OutputEntry::Kind::Device;
+        e.pcm = h.name;
+        e.info.description = h.description;
+        e.info.hasId = true;
+        e.info.id = StableId("pcm\x1f" + h.name);
+        list.push_back(std::move(e));
+    }
+    return list;
+}
+
+}  // namespace audio::alsa
+
+namespace audio {
+
+using alsa::InstallLogHandler;
+using alsa::Log;
+
+std::vector<AlsaCard> ListAlsaCards() {
+    InstallLogHandler();
+    std::vector<AlsaCard> cards;
+    int index = -1;
+    while (snd_card_next(&index) == 0 && index >= 0) {
+        snd_ctl_t* ctl = nullptr;
+        const std::string hw = "hw:" + std::to_string(index);
+        if (snd_ctl_open(&ctl, hw.c_str(), 0) < 0) continue;
+        snd_ctl_card_info_t* info;
+        snd_ctl_card_info_alloca(&info);
+        std::string id, shortName;
+        if (snd_ctl_card_info(ctl, info) == 0) {
+            id = snd_ctl_card_info_get_id(info);
+            shortName = snd_ctl_card_info_get_name(info);
+        }
+        // The first device of the card that plays.
+        int device = -1, playback = -1;
+        while (playback < 0 && snd_ctl_pcm_next_device(ctl, &device) == 0 && device >= 0) {
+            snd_pcm_info_t* pi;
+            snd_pcm_info_alloca(&pi);
+            snd_pcm_info_set_device(pi, static_cast<unsigned>(device));
+            snd_pcm_info_set_subdevice(pi, 0);
+            snd_pcm_info_set_stream(pi, SND_PCM_STREAM_PLAYBACK);
+            if (snd_ctl_pcm_info(ctl, pi) == 0) playback = device;
+        }
+        snd_ctl_close(ctl);
+        if (id.empty() || playback < 0) continue;
+
+        const std::string dev = "CARD=" + id + ",DEV=" + std::to_string(playback);
+        snd_pcm_t* pcm = nullptr;
+        const int err = snd_pcm_open(&pcm, ("hw:" + dev).c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+        if (err < 0) {
+            Log("card %d (%s) not listed: hw:%s: %s", index, shortName.c_str(), dev.c_str(), snd_strerror(err));
+            continue;
+        }
+        snd_pcm_hw_params_t* hwp;
+        snd_pcm_hw_params_alloca(&hwp);
+        unsigned channels = 0;
+        if (snd_pcm_hw_params_any(pcm, hwp) >= 0) snd_pcm_hw_params_get_channels_max(hwp, &channels);
+        snd_pcm_close(pcm);
+        cards.push_back({index, shortName, channels, "plughw:" + dev});
+    }
+    return cards;
+}
+
+}  // namespace audio
