@@ -148,12 +148,19 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    // Watches the client area's size changes (maximise and restore included).
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildForm();
-    bool m_bCreated = false;
+    void BuildMenu();
+    void ConnectEvents();
+    void AlignPanels();      // Panel3 to the bottom edge, PanelTopBack to the top
+    void ScrollBarEvent(TScrollCode ScrollCode);
+    QWidget* m_pClientArea = nullptr;
+    bool m_bCreated = false;      // FormCreate has run
+    bool m_bClosed = false;       // FormClose has run
+    bool m_bTerminating = false;  // "&Esci" asked the loop to end
 };
 
 class TFormSplashScreen;

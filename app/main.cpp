@@ -1,15 +1,27 @@
 // Program entry: starts the GUI framework, creates the main window and runs the
-// message loop. No command-line argument, environment variable or file is read.
-#include <QApplication>
+// message loop. No command-line argument, environment variable or file is read
+// (the toolkit and the sound library keep reading their own settings).
+#include <memory>
 
 #include "app/TFormMain.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Fonts.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    FormMain = new TFormMain();
-    FormMain->FormCreate();
-    const int rc = app.exec();
+    std::unique_ptr<TApplication> pApplication;
+    try {
+        pApplication = std::make_unique<TApplication>(argc, argv);
+        InstallFontSubstitutes();
+        // The constructor sets FormMain; the creation handler follows it.
+        new TFormMain();
+        FormMain->FormCreate();
+        FormMain->show();
+        TApplication::exec();
+    } catch (...) {
+        ShowException(std::current_exception());
+    }
+    // The main window goes before the application object, as its owner would
+    // destroy it; with it go its lists and its secondary windows.
     delete FormMain;
-    FormMain = nullptr;
-    return rc == 0 ? 0 : rc;
+    return 0;
 }

@@ -30,6 +30,12 @@ void Show(const std::string& text, const std::string& caption, MsgIcon icon) {
         if (g_observer->onMessage) g_observer->onMessage(m);
         return;
     }
+    if (!QApplication::instance()) {
+        // Before the application object exists (or after it is gone) there is
+        // nothing to show a box with.
+        std::fprintf(stderr, "Sondarium: %s: %s\n", caption.c_str(), text.c_str());
+        return;
+    }
     // No owner window; application-modal, as the system's task-modal boxes are.
     QMessageBox box(ToQt(icon), QString::fromUtf8(caption.c_str()), QString::fromUtf8(text.c_str()),
                     QMessageBox::Ok);

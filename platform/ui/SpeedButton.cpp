@@ -6,15 +6,18 @@
 #include <QStyleOptionButton>
 
 TSpeedButton::TSpeedButton(QWidget* parent) : QAbstractButton(parent) {
-    // A speed button takes no keyboard focus, as the toolkit's speed buttons do.
     setFocusPolicy(Qt::NoFocus);
 }
 
 void TSpeedButton::SetDown(bool bDown) {
+    if (GroupIndex == 0) bDown = false;
     if (m_bDown == bDown) return;
+    // The last lowered button of a group that does not allow all up stays down.
+    if (!bDown && !AllowAllUp) return;
     m_bDown = bDown;
-    if (bDown && GroupIndex != 0 && parentWidget()) {
-        for (TSpeedButton* other : parentWidget()->findChildren<TSpeedButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (bDown && parentWidget()) {
+        const auto siblings = parentWidget()->findChildren<TSpeedButton*>(QString(), Qt::FindDirectChildrenOnly);
+        for (TSpeedButton* other : siblings) {
             if (other != this && other->GroupIndex == GroupIndex && other->m_bDown) {
                 other->m_bDown = false;
                 other->update();
@@ -26,22 +29,19 @@ void TSpeedButton::SetDown(bool bDown) {
 
 void TSpeedButton::Press() {
     if (!isEnabled()) return;
-    if (GroupIndex == 0) {
-        // A plain speed button does not latch.
-    } else if (m_bDown) {
-        if (AllowAllUp) SetDown(false);
-    } else {
-        SetDown(true);
-    }
+    if (GroupIndex != 0) SetDown(!m_bDown);
     if (OnClick) OnClick();
 }
 
 void TSpeedButton::mouseReleaseEvent(QMouseEvent* event) {
-    const bool inside = rect().contains(event->position().toPoint());
-    QAbstractButton::setDown(false);  // the toolkit's transient press state, not ours
-    if (event->button() == Qt::LeftButton && inside && isEnabled()) {
-        Press();
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
     }
+    // The toolkit's transient pressed look ends here; the latched state is ours.
+    const bool bWasPressed = isDown();
+    QAbstractButton::setDown(false);
+    if (bWasPressed && hitButton(event->position().toPoint())) Press();
     event->accept();
 }
 
@@ -53,22 +53,20 @@ void TSpeedButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     QStyleOptionButton opt;
     opt.initFrom(this);
-    opt.state |= (m_bDown || isDown()) ? QStyle::State_Sunken : QStyle::State_Raised;
+    const bool bSunken = m_bDown || isDown();
+    opt.state |= bSunken ? QStyle::State_Sunken : QStyle::State_Raised;
     if (m_bDown) opt.state |= QStyle::State_On;
-    if (!isEnabled()) opt.state &= ~QStyle::State_Enabled;
     style()->drawControl(QStyle::CE_PushButtonBevel, &opt, &p, this);
     QRect r = rect();
-    if (m_bDown) r.translate(1, 1);
+    if (bSunken) r.translate(1, 1);
     if (!m_Glyph.isNull()) {
-        QPixmap glyph = m_Glyph;
-        const QPoint at = r.center() - QPoint(glyph.width() / 2, glyph.height() / 2);
+        const QPoint at = r.center() - QPoint(m_Glyph.width() / 2, m_Glyph.height() / 2);
         if (!isEnabled()) p.setOpacity(0.4);
-        p.drawPixmap(at, glyph);
+        p.drawPixmap(at, m_Glyph);
         p.setOpacity(1.0);
     }
     if (!text().isEmpty()) {
         p.setFont(font());
-        p.setPen(isEnabled() ? palette().color(QPalette::ButtonText) : palette().color(QPalette::Disabled, QPalette::ButtonText));
-        p.drawText(r, Qt::AlignCenter, text());
+        style()->drawItemText(&p, r, Qt::AlignCenter, palette(), isEnabled(), text(), QPalette::ButtonText);
     }
 }

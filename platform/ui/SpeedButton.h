@@ -1,8 +1,8 @@
 // A toggle speed button with a group number: within one parent, the buttons of
 // one group are mutually exclusive; with AllowAllUp, pressing the lowered button
-// raises it so that all are up. Clicked() reaches the handler after the state
-// has changed; SetDown from code changes the state and runs no handler.
-// GUI thread only.
+// raises it so that all are up. OnClick runs after the state has changed;
+// SetDown from code changes the state and runs no handler. A speed button with
+// group 0 does not latch. It never takes the keyboard focus. GUI thread only.
 #pragma once
 
 #include <QAbstractButton>

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/ui/Fonts.h"
+
 int main(int argc, char** argv) {
     bool listing = false;
     for (int i = 1; i < argc; ++i) {
@@ -15,6 +17,9 @@ int main(int argc, char** argv) {
     }
     ::testing::InitGoogleTest(&argc, argv);
     std::unique_ptr<QApplication> app;
-    if (!listing) app = std::make_unique<QApplication>(argc, argv);
+    if (!listing) {
+        app = std::make_unique<QApplication>(argc, argv);
+        InstallFontSubstitutes();
+    }
     return RUN_ALL_TESTS();
 }
