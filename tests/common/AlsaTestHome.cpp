@@ -1,0 +1,42 @@
+#include "common/AlsaTestHome.h"
+
+#include <alsa/asoundlib.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace alsatest {
+
+Home::Home(const std::vector<FilePcm>& pcms, const std::string& extra) {
+    char tmpl[] = "/tmp/sondarium-alsa-XXXXXX";
+    if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
+    dir_ = tmpl;
+    std::ofstream rc(dir_ + "/.asoundrc");
+    for (const FilePcm& p : pcms) {
+        rc << "pcm." << p.name << " {\n  type file\n  slave.pcm \"null\"\n  file \""
+           << (p.file.empty() ? RawPath(p.name) : p.file[0] == '/' ? p.file : dir_ + "/" + p.file) << "\"\n  format \"raw\"\n";
+        if (!p.description.empty()) rc << "  hint.description \"" << p.description << "\"\n";
+        rc << "}\n";
+    }
+    rc << extra << "\n";
+    rc.close();
+    setenv("HOME", dir_.c_str(), 1);
+    // ALSA keeps its configuration once read; make it read this one.
+    snd_config_update_free_global();
+}
+
+Home::~Home() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+}
+
+std::vector<std::uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace alsatest
