@@ -79,7 +79,11 @@ TEST(TestSound, EachPositionPlaysOnItsOwnDeviceAndASwapKeepsDeviceAndSoundTogeth
 }
 
 enum class Closing { Ok, Cancel, CloseBox };
-void PrintTo(Closing c, std::ostream* os) { *os << static_cast<int>(c); }
+std::string ClosingName(Closing c) {
+    const char* const names[] = {"ok", "cancel", "close_box"};
+    return names[static_cast<int>(c)];
+}
+void PrintTo(Closing c, std::ostream* os) { *os << ClosingName(c); }
 
 class LeftRunning : public ::testing::TestWithParam<Closing> {};
 
@@ -116,10 +120,7 @@ TEST_P(LeftRunning, IsStoppedByClosingAndItsButtonIsUpNextTime) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, LeftRunning, ::testing::Values(Closing::Ok, Closing::Cancel, Closing::CloseBox),
-                         [](const auto& info) {
-                             const char* const names[] = {"ok", "cancel", "close_box"};
-                             return std::string(names[static_cast<int>(info.param)]);
-                         });
+                         [](const auto& info) { return ClosingName(info.param); });
 
 TEST(TestSound, OneThatCannotBeMadeIsReportedAndThatPositionGoesWithoutOne) {
     WindowsRig rig;
