@@ -209,18 +209,18 @@ void MixKind(Voice& v, float* out, std::uint32_t n, std::uint32_t dc, std::uint3
     if (src == rate)
         MixSameRate<K>(v, out, n, dc);
     else
-        MixResampled<K>(v, out, n, dc, (std::uint64_t{src} << 32) / rate);
+        MixResampled<K>(v, out, n, dc, ((std::uint64_t{src} << 32) + rate / 2) / rate);
 }
 
 // Applies what the control thread asked for since the last period.
 void TakeCommands(Voice& v) {
+    const bool wasRunning = v.running;
     const std::uint32_t c = v.command.load(std::memory_order_acquire);
     if ((c >> 2) != v.seenSequence) {
         v.seenSequence = c >> 2;
-        const bool start = (c & 1u) && !v.running;
         v.running = c & 1u;
         v.looping = c & 2u;
-        if (start) v.played = 0;
+        if (v.running && !wasRunning) v.played = 0;
     }
     std::int64_t seek = v.seekFrame.load(std::memory_order_acquire);
     if (seek >= 0) {
@@ -232,8 +232,8 @@ void TakeCommands(Voice& v) {
         v.seekFrame.compare_exchange_strong(seek, -1);
     }
     const float target = v.targetGain.load(std::memory_order_relaxed);
-    if (!v.running) {
-        v.gain = v.rampTarget = target;  // nothing sounds: start at the new level
+    if (!v.running || !wasRunning) {
+        v.gain = v.rampTarget = target;  // nothing sounded yet: start at the new level
         v.rampLeft = 0;
     } else if (target != v.rampTarget) {
         v.rampTarget = target;

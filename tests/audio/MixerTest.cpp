@@ -1,0 +1,255 @@
+// The software mixer on synthetic signals, observed through the virtual back end.
+#include <cmath>
+#include <numeric>
+
+#include "AudioRig.h"
+
+using namespace audiotest;
+
+namespace {
+
+std::vector<std::int16_t> Ramp(int frames, int channels = 1, int step = 97) {
+    std::vector<std::int16_t> s(static_cast<std::size_t>(frames * channels));
+    for (std::size_t i = 0; i < s.size(); ++i) s[i] = static_cast<std::int16_t>((static_cast<int>(i) * step) % 60000 - 30000);
+    return s;
+}
+
+TEST(Mixer, PrimaryFormatSamplesComeBackBitForBitAtVolumeZero) {
+    struct Case {
+        WORD channels;
+        DWORD rate;
+    } cases[] = {{1, 44100}, {2, 48000}, {4, 96000}};
+    for (const Case& c : cases) {
+        Rig rig(c.channels, c.rate, 16);
+        auto samples = Ramp(1000, c.channels);
+        auto b = rig.Make(Format(c.channels, c.rate, 16), Bytes(samples));
+        ASSERT_EQ(DS_OK, b->SetVolume(0));
+        ASSERT_EQ(DS_OK, b->Play(0, 0, 0));
+        EXPECT_EQ(rig.Render16(1000), samples) << c.channels << " channels at " << c.rate;
+    }
+}
+
+TEST(Mixer, GainFollowsTheVolumeLaw) {
+    const LONG volumes[] = {0, -100, -600, -2000, -4500, -9999, -10000};
+    for (LONG v : volumes) {
+        Rig rig;
+        auto b = rig.Mono16(std::vector<std::int16_t>(512, 16384));
+        ASSERT_EQ(DS_OK, b->SetVolume(v));
+        ASSERT_EQ(DS_OK, b->Play(0, 0, DSBPLAY_LOOPING));
+        auto out = rig.Render(512);
+        const float expect = v == -10000 ? 0.0f : 0.5f * static_cast<float>(std::pow(10.0, v / 2000.0));
+        for (float x : out) ASSERT_NEAR(x, expect, 1e-6f) << "volume " << v;
+        if (v == -10000) {
+            for (float x : out) ASSERT_EQ(x, 0.0f);
+        }
+    }
+}
+
+TEST(Mixer, PlayingBuffersAreSummed) {
+    Rig rig;
+    auto a = rig.Mono16(std::vector<std::int16_t>(64, 1000));
+    auto b = rig.Mono16(std::vector<std::int16_t>(64, -300));
+    auto stopped = rig.Mono16(std::vector<std::int16_t>(64, 5000));
+    a->Play(0, 0, 0);
+    b->Play(0, 0, 0);
+    for (std::int16_t s : rig.Render16(64)) ASSERT_EQ(s, 700);
+}
+
+TEST(Mixer, LoopingWrapsAndOneShotStopsAndRewinds) {
+    Rig rig;
+    auto samples = Ramp(100);
+    auto looping = rig.Mono16(samples);
+    looping->Play(0, 0, DSBPLAY_LOOPING);
+    auto out = rig.Render16(250);
+    for (int i = 0; i < 250; ++i) ASSERT_EQ(out[i], samples[i % 100]) << i;
+    looping->Stop();
+
+    auto once = rig.Mono16(samples);
+    once->Play(0, 0, 0);
+    out = rig.Render16(250);
+    for (int i = 0; i < 250; ++i) ASSERT_EQ(out[i], i < 100 ? samples[i] : 0) << i;
+    DWORD status = 0;
+    once->GetStatus(&status);
+    EXPECT_EQ(status & DSBSTATUS_PLAYING, 0u);
+    EXPECT_EQ(PlayCursor(once.get()), 0u);
+}
+
+TEST(Mixer, PositionsAreFramesHeardNetOfLatency) {
+    Rig rig(2, 44100, 16);
+    auto b = rig.Make(Format(2, 44100, 16), Bytes(Ramp(1000, 2)));
+    rig.vb->SetLatencyFrames(0, 10);
+    b->Play(0, 0, DSBPLAY_LOOPING);
+    rig.Render(4);  // fewer frames played than the latency: the start is heard
+    EXPECT_EQ(PlayCursor(b.get()), 0u);
+    rig.Render(26);
+    DWORD play = 0, write = 0;
+    ASSERT_EQ(DS_OK, b->GetCurrentPosition(&play, &write));
+    EXPECT_EQ(play, 20u * 4);
+    EXPECT_EQ(write, 30u * 4);
+    b->Stop();  // a stopped buffer keeps its position
+    rig.Render(50);
+    EXPECT_EQ(PlayCursor(b.get()), 30u * 4);
+}
+
+TEST(Mixer, SetPositionAlignsToFramesAndClampsToTheEnd) {
+    struct Case {
+        DWORD asked, readBack;
+        bool looping;
+        std::int16_t firstLeft;  // first left sample played afterwards
+    } cases[] = {
+        {0, 0, true, 0}, {7, 4, true, 1}, {400, 400, true, 100}, {3999, 3996, true, 999},
+        {4000, 4000, true, 0}, {70000, 4000, true, 0}, {70000, 4000, false, 0},
+    };
+    for (const Case& c : cases) {
+        Rig rig(2, 44100, 16);
+        std::vector<std::int16_t> s(2000);
+        for (int i = 0; i < 1000; ++i) s[2 * i] = s[2 * i + 1] = static_cast<std::int16_t>(i);
+        auto b = rig.Make(Format(2, 44100, 16), Bytes(s));
+        auto other = rig.Make(Format(2, 44100, 16), Bytes(s));
+        other->SetCurrentPosition(40);
+        ASSERT_EQ(DS_OK, b->SetCurrentPosition(c.asked));
+        EXPECT_EQ(PlayCursor(b.get()), c.readBack) << c.asked;
+        b->Play(0, 0, c.looping ? DSBPLAY_LOOPING : 0);
+        auto out = rig.Render16(1);
+        EXPECT_EQ(out[0], c.firstLeft) << c.asked;
+        EXPECT_EQ(PlayCursor(other.get()), 40u);
+    }
+}
+
+TEST(Mixer, RateConversionInterpolatesLinearly) {
+    Rig rig(1, 44100, 16);
+    std::vector<std::int16_t> s = {0, 1000, 3000, -1000, 0};
+    auto b = rig.Mono16(s, 22050);
+    b->Play(0, 0, 0);
+    auto out = rig.Render(8);
+    const float expect[] = {0, 500, 1000, 2000, 3000, 1000, -1000, -500};
+    for (int i = 0; i < 8; ++i) EXPECT_NEAR(out[i] * 32768.0f, expect[i], 0.01f) << i;
+}
+
+TEST(Mixer, DownsamplingKeepsTime) {
+    Rig rig(1, 44100, 16);
+    auto b = rig.Mono16(Ramp(4800), 48000);
+    b->Play(0, 0, 0);
+    rig.Render(441);  // 10 ms of output
+    EXPECT_NEAR(static_cast<double>(PlayCursor(b.get())), 480.0 * 2, 2.0);
+}
+
+TEST(Mixer, ChannelsMapToThePrimaryCount) {
+    struct Case {
+        WORD src, dst;
+        std::vector<std::int16_t> in;   // one frame
+        std::vector<std::int16_t> out;  // one frame
+    } cases[] = {
+        {1, 2, {1000}, {1000, 1000}},
+        {2, 1, {1000, 3000}, {2000}},
+        {2, 4, {100, -200}, {100, -200, 100, -200}},
+        {4, 2, {100, 200, 300, 400}, {200, 300}},
+        {6, 1, {6, 6, 6, 6, 6, 6}, {6}},
+    };
+    for (const Case& c : cases) {
+        Rig rig(c.dst, 44100, 16);
+        std::vector<std::int16_t> in;
+        for (int k = 0; k < 4; ++k) in.insert(in.end(), c.in.begin(), c.in.end());
+        auto b = rig.Make(Format(c.src, 44100, 16), Bytes(in));
+        b->Play(0, 0, 0);
+        auto out = rig.Render16(1);
+        EXPECT_EQ(out, c.out) << c.src << " to " << c.dst;
+    }
+}
+
+TEST(Mixer, EverySampleFormatDecodesToFullScale) {
+    struct Case {
+        WORD bits, tag;
+        std::vector<BYTE> frame;
+        float value;
+    } cases[] = {
+        {8, WAVE_FORMAT_PCM, {0xC0}, 0.5f},
+        {8, WAVE_FORMAT_PCM, {0x00}, -1.0f},
+        {16, WAVE_FORMAT_PCM, {0x00, 0xC0}, -0.5f},
+        {24, WAVE_FORMAT_PCM, {0x00, 0x00, 0x40}, 0.5f},
+        {24, WAVE_FORMAT_PCM, {0xFF, 0xFF, 0xFF}, -1.0f / 8388608.0f},
+        {32, WAVE_FORMAT_PCM, {0x00, 0x00, 0x00, 0xC0}, -0.5f},
+        {32, WAVE_FORMAT_IEEE_FLOAT, {0x00, 0x00, 0x40, 0x3F}, 0.75f},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        std::vector<BYTE> data;
+        for (int k = 0; k < 8; ++k) data.insert(data.end(), c.frame.begin(), c.frame.end());
+        auto b = rig.Make(Format(1, 44100, c.bits, c.tag), data);
+        b->Play(0, 0, 0);
+        auto out = rig.Render(1);
+        EXPECT_FLOAT_EQ(out[0], c.value) << c.bits << " bits, tag " << c.tag;
+    }
+}
+
+TEST(Mixer, VolumeChangesRampWithoutSteps) {
+    struct Case {
+        LONG from, to;
+    } cases[] = {{0, -10000}, {-10000, 0}, {-800, 0}, {0, -2400}};
+    for (const Case& c : cases) {
+        Rig rig;
+        auto b = rig.Mono16(std::vector<std::int16_t>(4096, 32767));
+        b->SetVolume(c.from);
+        b->Play(0, 0, DSBPLAY_LOOPING);
+        rig.Render(64);
+        b->SetVolume(c.to);
+        auto out = rig.Render(512);
+        const float g0 = 32767 / 32768.0f * (c.from == -10000 ? 0.0f : std::pow(10.0f, c.from / 2000.0f));
+        const float g1 = 32767 / 32768.0f * (c.to == -10000 ? 0.0f : std::pow(10.0f, c.to / 2000.0f));
+        const float maxStep = std::fabs(g1 - g0) / 64.0f;  // no jump larger than a 64-frame ramp's step
+        float prev = g0;
+        for (float x : out) {
+            ASSERT_LE(std::fabs(x - prev), maxStep + 1e-6f);
+            prev = x;
+        }
+        EXPECT_NEAR(out.back(), g1, 1e-6f);
+        EXPECT_GT(std::fabs(out[1] - g1), 0.0f) << "the change must not be immediate";
+    }
+}
+
+TEST(Mixer, DuplicatesShareSamplesAndKeepTheirOwnPositionAndVolume) {
+    Rig rig;
+    auto samples = Ramp(200);
+    auto a = rig.Mono16(std::vector<std::int16_t>(200, 0));
+    IDirectSoundBuffer* raw = nullptr;
+    ASSERT_EQ(DS_OK, rig.ds->DuplicateSoundBuffer(a.get(), &raw));
+    BufferPtr dup(raw);
+    Rig::Fill(a.get(), Bytes(samples));  // written once, heard through both
+
+    dup->SetCurrentPosition(100 * 2);
+    dup->SetVolume(-10000);
+    dup->Play(0, 0, DSBPLAY_LOOPING);
+    a->Play(0, 0, 0);
+    auto out = rig.Render16(50);
+    for (int i = 0; i < 50; ++i) ASSERT_EQ(out[i], samples[i]);
+    EXPECT_EQ(PlayCursor(a.get()), 50u * 2);
+    EXPECT_EQ(PlayCursor(dup.get()), 150u * 2);
+
+    a->Stop();
+    dup->SetVolume(0);
+    rig.Render(200);  // past the volume ramp
+    out = rig.Render16(10);
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(out[i], samples[(150 + 200 + i) % 200]);
+
+    a.reset();  // the duplicate keeps the samples alive
+    out = rig.Render16(10);
+    EXPECT_EQ(out[0], samples[(360) % 200]);
+}
+
+TEST(Mixer, BuffersReleasedWhileTheClockRendersAreReclaimedSafely) {
+    Rig rig;
+    rig.vb->StartClock(64);
+    auto samples = Ramp(441);
+    for (int round = 0; round < 200; ++round) {
+        auto b = rig.Mono16(samples);
+        b->Play(0, 0, DSBPLAY_LOOPING);
+        IDirectSoundBuffer* raw = nullptr;
+        ASSERT_EQ(DS_OK, rig.ds->DuplicateSoundBuffer(b.get(), &raw));
+        raw->Play(0, 0, DSBPLAY_LOOPING);
+        raw->Release();
+    }
+    rig.vb->StopClock();
+    for (float x : rig.Render(64)) ASSERT_EQ(x, 0.0f);  // every released voice is gone
+}
+
+}  // namespace
