@@ -14,12 +14,12 @@
 
 #include "platform/audio/DSound.h"
 #include "platform/resources/Resources.h"
+#include "platform/ui/Fonts.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/SpeedButton.h"
 #include "session/TFormSessionSettings.h"
 #include "sound/SoundOutput.h"
 #include "windows/DragLabel.h"
-#include "windows/FormFonts.h"
 
 namespace {
 const char* const UNIT = "TFormAmbisonicSetup";
@@ -31,6 +31,13 @@ WAVEFORMATEX g_wfxTestSound = {WAVE_FORMAT_PCM, 1, 44100, 88200, 2, 16, 0};
 
 // The system's active-border colour, the labels' background.
 const QColor ACTIVE_BORDER(180, 180, 180);
+
+// A caption of the form data as the toolkit shows it: "&&" is one ampersand.
+QString DesignCaption(const char* strCaption) {
+    QString s = QString::fromUtf8(strCaption);
+    s.replace("&&", "&");
+    return s;
+}
 
 const char* const POSITION_NAMES[MAXTRACKS] = {"top left", "top right", "bottom right", "bottom left"};
 }  // namespace
@@ -48,14 +55,14 @@ TFormAmbisonicSetup::~TFormAmbisonicSetup() { m_SetupTracks.clear(); }
 void TFormAmbisonicSetup::BuildForm() {
     setWindowTitle(" Sondarium : Ambisonic Setup");
     setFixedSize(592, 366);
-    setFont(FormFont("Raavi", 11));
+    setFont(PixelFont("Raavi", 11));
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
     Bevel1->setGeometry(8, 12, 573, 301);
 
     Label4 = new QLabel("Ambisonic settings", this);
-    Label4->setFont(FormFont("Arial", 32, true));
+    Label4->setFont(PixelFont("Arial", 32, true));
     Label4->setStyleSheet("color: #008080;");
     Label4->move(160, 20);
     Label4->adjustSize();
@@ -70,7 +77,7 @@ void TFormAmbisonicSetup::BuildForm() {
     Label5->move(24, 224);
     Label6->move(24, 240);
     for (QLabel* l : {Label5, Label6}) {
-        l->setFont(FormFont("Arial", 13));
+        l->setFont(PixelFont("Arial", 13));
         l->adjustSize();
     }
 
@@ -115,7 +122,7 @@ void TFormAmbisonicSetup::BuildForm() {
         l->setText(d.strCaption);
         l->setAlignment(Qt::AlignCenter);
         l->setWordWrap(false);
-        l->setFont(FormFont("Arial", 11, true));
+        l->setFont(PixelFont("Arial", 11, true));
         l->setAutoFillBackground(true);
         QPalette pal = l->palette();
         pal.setColor(QPalette::Window, ACTIVE_BORDER);
@@ -130,7 +137,7 @@ void TFormAmbisonicSetup::BuildForm() {
     ButtonOk->setGeometry(228, 328, 75, 25);
     ButtonCancel->setGeometry(324, 328, 75, 25);
     for (QPushButton* b : {ButtonOk, ButtonCancel}) {
-        b->setFont(FormFont("MS Sans Serif", 11));
+        b->setFont(PixelFont("MS Sans Serif", 11));
         // Neither is the default button: Enter does not close the window.
         b->setAutoDefault(false);
         b->setDefault(false);

@@ -10,12 +10,12 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "platform/ui/Fonts.h"
 #include "platform/ui/Messages.h"
-#include "windows/FormFonts.h"
 
 TFormDebug::TFormDebug(QWidget* owner) : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint) {
     setWindowTitle("  Sondarium  :   Debug");
-    setFont(FormFont("MS Sans Serif", 11));
+    setFont(PixelFont("MS Sans Serif", 11));
     resize(383, 306);
 
     Panel1 = new QFrame(this);
