@@ -172,8 +172,10 @@ HRESULT CSoundManager::CreateFromData(CSound** ppSound, BYTE* pbData, ULONG ulDa
 
 CSound::CSound(LPDIRECTSOUNDBUFFER* apDSBuffer, DWORD dwDSBufferSize, DWORD dwNumBuffers, CWaveFile* pWaveFile,
                DWORD dwCreationFlags)
-    : m_apBuffers(new (std::nothrow) LPDIRECTSOUNDBUFFER[dwNumBuffers]()), m_dwBufferBytes(dwDSBufferSize),
-      m_dwBufferCount(dwNumBuffers), m_pWave(pWaveFile), m_dwCreationFlags(dwCreationFlags) {
+    : m_apBuffers(nullptr), m_dwBufferBytes(dwDSBufferSize), m_dwBufferCount(dwNumBuffers), m_pWave(pWaveFile),
+      m_dwCreationFlags(dwCreationFlags) {
+    if (!apDSBuffer || dwNumBuffers == 0) return;  // a sound without buffers answers CO_E_NOTINITIALIZED
+    m_apBuffers = new (std::nothrow) LPDIRECTSOUNDBUFFER[dwNumBuffers]();
     if (!m_apBuffers) {
         // Without a list the sound cannot hold its buffers: it lets them go and
         // answers CO_E_NOTINITIALIZED from then on.
