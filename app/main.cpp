@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "app/TFormMain.h"
+#include "platform/audio/AudioBackend.h"
+#include "platform/audio/alsa/AlsaBackend.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Fonts.h"
 
@@ -12,6 +14,8 @@ int main(int argc, char** argv) {
     try {
         pApplication = std::make_unique<TApplication>(argc, argv);
         InstallFontSubstitutes();
+        // The program plays through ALSA (tests install the virtual back end).
+        audio::SetBackend(audio::MakeAlsaBackend());
         // The constructor sets FormMain; the creation handler follows it.
         new TFormMain();
         FormMain->FormCreate();
@@ -23,5 +27,6 @@ int main(int argc, char** argv) {
     // The main window goes before the application object, as its owner would
     // destroy it; with it go its lists and its secondary windows.
     delete FormMain;
+    audio::SetBackend(nullptr);
     return 0;
 }
