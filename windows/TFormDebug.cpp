@@ -79,6 +79,7 @@ void TFormDebug::Button2Click() {
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setDefaultSuffix("txt");
     dlg.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    dlg.selectFile("*.txt");
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
     SaveLog(dlg.selectedFiles().first());
 }

@@ -1,0 +1,161 @@
+// The debug window's log: the diagnostic blocks line by line, the commands that
+// empty and show it, and saving it to a file.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <string>
+#include <vector>
+
+#include "WindowsRig.h"
+#include "common/FileDialogDriver.h"
+#include "windows/TFormDebug.h"
+
+using audio::VirtualBackend;
+using wintest::WindowsRig;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+const std::string STARS(54, '*');
+
+QByteArray ReadAll(const QString& strPath) {
+    QFile f(strPath);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+struct StartCase {
+    const char* name;
+    std::vector<std::string> outputs;
+    Lines log;
+};
+
+void PrintTo(const StartCase& c, std::ostream* os) { *os << c.name; }
+
+class DeviceBlock : public ::testing::TestWithParam<StartCase> {};
+
+TEST_P(DeviceBlock, StartUpLogsEveryMatchingDeviceOrNothing) {
+    WindowsRig rig(VirtualBackend::Outputs(GetParam().outputs, true));
+    EXPECT_EQ(FormDebug->Lines(), GetParam().log);
+    EXPECT_FALSE(FormDebug->isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, DeviceBlock,
+    ::testing::Values(
+        StartCase{"six_matching",
+                  {"Driver audio principale", "OUT 1-2 (1:UA-101)", "OUT 3-4 (1:UA-101)", "Altro", "OUT 5-6 (1:UA-101)",
+                   "OUT 7-8 (1:UA-101)", "OUT 9-10 (1:UA-101)", "OUT 11-12 (1:UA-101)"},
+                  {"", "", STARS, "  SOUND DEVICES:", "OUT 1-2 (1:UA-101)", "OUT 3-4 (1:UA-101)", "OUT 5-6 (1:UA-101)",
+                   "OUT 7-8 (1:UA-101)", "OUT 9-10 (1:UA-101)", "OUT 11-12 (1:UA-101)"}},
+        StartCase{"none_matching", {"Driver audio principale", "OUT 1-2 (2:UA-101)"}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DebugLog, TheCombinationsOfTheExampleAreExactlyTheirBlock) {
+    WindowsRig rig;
+    FormDebug->ClearLog();
+    rig.form->m_Combinations = {TTrackCombs{1, 2}, TTrackCombs{3, 1}};
+    rig.form->DumpCombinations();
+    EXPECT_EQ(FormDebug->Lines(), (Lines{"", "", STARS, "  COMBINATIONS: 2", "  A\tB", "  1\t2", "  3\t1"}));
+}
+
+TEST(DebugLog, PlaylistEntriesAreWrittenAsStoredAfterWhatIsThere) {
+    WindowsRig rig;
+    FormDebug->ClearLog();
+    FormDebug->AppendLine("before");
+    *rig.form->m_pPlayList = {"a b\tc.wav", "  lead.wav", "", "ü.wav"};
+    rig.form->DumpPlaylist();
+    EXPECT_EQ(FormDebug->Lines(), (Lines{"before", "", "", STARS, "  PLAYLIST", "a b\tc.wav", "  lead.wav", "", "ü.wav"}));
+}
+
+TEST(DebugLog, LinesKeepEmptyOnesAndSplitAtLineFeeds) {
+    WindowsRig rig;
+    TFormDebug& log = *FormDebug;
+    log.ClearLog();
+    EXPECT_EQ(log.Lines(), Lines{});
+    log.AppendLine("");
+    EXPECT_EQ(log.Lines(), Lines{""});
+    log.AppendLine("");
+    log.AppendLine("one\ntwo");
+    EXPECT_EQ(log.Lines(), (Lines{"", "", "one", "two"}));
+    // What the user types is part of the log as well.
+    log.RichEdit->appendPlainText("typed");
+    EXPECT_EQ(log.Lines().back(), "typed");
+    log.Button1->click();
+    EXPECT_EQ(log.Lines(), Lines{});
+}
+
+TEST(DebugLog, BufferCapsBeforeAnySessionShowsAnEmptyLogAfterALoadedTestTheLength) {
+    WindowsRig rig;
+    ASSERT_FALSE(FormDebug->Lines().empty()) << "the start-up device block";
+    rig.form->DebugGetSoundBufferCapsClick();
+    EXPECT_TRUE(FormDebug->isVisible());
+    EXPECT_EQ(FormDebug->Lines(), Lines{});
+
+    FormDebug->hide();
+    rig.LoadSession(1, {{1, 1}});
+    ASSERT_TRUE(rig.form->PrepareTest(0));
+    FormDebug->AppendLine("old");
+    rig.form->DebugGetSoundBufferCapsClick();
+    EXPECT_TRUE(FormDebug->isVisible());
+    EXPECT_EQ(FormDebug->Lines(), Lines{"Buffer Length = 8820"});
+}
+
+TEST(DebugLog, SavingWritesTheBareLinesAndAnEmptyLogStillMakesTheFile) {
+    WindowsRig rig;
+    TFormDebug& log = *FormDebug;
+    QTemporaryDir dir;
+    log.ClearLog();
+    EXPECT_TRUE(log.SaveLog(dir.filePath("empty.txt")));
+    EXPECT_EQ(ReadAll(dir.filePath("empty.txt")), QByteArray());
+
+    log.AppendLine(SEPARATOR_LINE);
+    log.AppendLine("x\ty");
+    EXPECT_TRUE(log.SaveLog(dir.filePath("empty.txt")));
+    EXPECT_EQ(ReadAll(dir.filePath("empty.txt")), QByteArray("\n\n" + QByteArray(54, '*') + "\nx\ty\n"));
+    EXPECT_TRUE(rig.observer.messages.empty());
+}
+
+TEST(DebugLog, SaveDialogAddsTheExtensionReplacesWithoutAskingAndCancelWritesNothing) {
+    WindowsRig rig;
+    TFormDebug& log = *FormDebug;
+    QTemporaryDir dir;
+    QFile old(dir.filePath("log.txt"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("a much longer old content\n");
+    old.close();
+    log.ClearLog();
+    log.AppendLine("new");
+
+    FileDialogDriver driver;
+    driver.Accept("log", dir.path());
+    log.Button2Click();
+    EXPECT_EQ(ReadAll(dir.filePath("log.txt")), QByteArray("new\n"));
+
+    driver.Cancel();
+    log.AppendLine("more");
+    log.Button2Click();
+    EXPECT_EQ(driver.Pending(), 0);
+    EXPECT_EQ(ReadAll(dir.filePath("log.txt")), QByteArray("new\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"log.txt"});
+    EXPECT_TRUE(rig.observer.messages.empty());
+}
+
+TEST(DebugLog, AFailedSaveIsReportedAndTheLogStays) {
+    WindowsRig rig;
+    TFormDebug& log = *FormDebug;
+    QTemporaryDir dir;
+    log.ClearLog();
+    log.AppendLine("keep me");
+    EXPECT_FALSE(log.SaveLog(dir.filePath("no/such/folder/log.txt")));
+    ASSERT_EQ(rig.observer.messages.size(), 1u);
+    EXPECT_EQ(rig.observer.messages[0].caption, "Errore :");
+    EXPECT_EQ(rig.observer.messages[0].icon, MsgIcon::Error);
+    EXPECT_NE(rig.observer.messages[0].text.find("Impossibile salvare il log"), std::string::npos);
+    EXPECT_EQ(log.Lines(), Lines{"keep me"});
+}
+
+}  // namespace
