@@ -156,6 +156,8 @@ inline bool AtEnd(Voice& v, std::uint64_t& idx, std::uint64_t frames) {
     return true;
 }
 
+// Same rate: frames are copied in runs up to the buffer's end; a run without a
+// ramp and with the primary channel count is a plain multiply-add.
 template <SampleKind K>
 void MixSameRate(Voice& v, float* out, std::uint32_t n, std::uint32_t dc) {
     const SampleBlock& blk = *v.block;
@@ -164,13 +166,24 @@ void MixSameRate(Voice& v, float* out, std::uint32_t n, std::uint32_t dc) {
     std::uint64_t idx = v.pos >> 32;
     float frame[kMaxChannels];
     std::uint32_t f = 0;
-    for (; f < n; ++f) {
+    while (f < n) {
         if (AtEnd(v, idx, blk.frames)) break;
-        Frame<K>(blk.data + idx * align, sc, dc, frame);
-        const float g = NextGain(v);
+        const std::uint32_t run = static_cast<std::uint32_t>(std::min<std::uint64_t>(n - f, blk.frames - idx));
+        const BYTE* src = blk.data + idx * align;
         float* o = out + static_cast<std::size_t>(f) * dc;
-        for (std::uint32_t c = 0; c < dc; ++c) o[c] += frame[c] * g;
-        ++idx;
+        if (v.rampLeft == 0 && sc == dc) {
+            const float g = v.gain;
+            const std::uint32_t samples = run * dc;
+            for (std::uint32_t i = 0; i < samples; ++i) o[i] += Sample<K>(src + i * BytesOf(K)) * g;
+        } else {
+            for (std::uint32_t k = 0; k < run; ++k, src += align, o += dc) {
+                Frame<K>(src, sc, dc, frame);
+                const float g = NextGain(v);
+                for (std::uint32_t c = 0; c < dc; ++c) o[c] += frame[c] * g;
+            }
+        }
+        f += run;
+        idx += run;
     }
     if (v.running) v.pos = idx << 32;
     v.played = static_cast<std::uint32_t>(std::min<std::uint64_t>(std::uint64_t{v.played} + f, 0xFFFFFFFFu));
