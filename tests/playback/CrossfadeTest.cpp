@@ -1,0 +1,179 @@
+// A/B switching: scripts of presses, answers and fade ticks, with the volumes,
+// the state and the buffers checked after every step.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "PlaybackRig.h"
+#include "platform/ui/SpeedButton.h"
+#include "sound/SoundOutput.h"
+
+using playtest::PlaybackRig;
+
+namespace {
+
+enum class Act { PressA, PressB, Answer, Tick };
+
+struct Step {
+    Act act;
+    int n = 1;  // ticks, for Tick
+    std::optional<int> volA = {};
+    std::optional<int> volB = {};
+    std::optional<TPlayState> state = {};
+    std::optional<bool> stopped = {};
+};
+
+struct Script {
+    const char* name;
+    std::vector<Step> steps;
+};
+
+Step Tick(int n, int a, int b) { return {Act::Tick, n, a, b}; }
+Step Press(Act act, TPlayState state, bool stopped) { return {act, 1, {}, {}, state, stopped}; }
+
+void RunStep(PlaybackRig& rig, const Step& s) {
+    switch (s.act) {
+        case Act::PressA: rig.PressA(); break;
+        case Act::PressB: rig.PressB(); break;
+        case Act::Answer: rig.form->RadioButtonChoicesClick(); break;
+        case Act::Tick: rig.Tick(s.n); break;
+    }
+}
+
+void ExpectBuffersCarryTheVolumes(PlaybackRig& rig) {
+    for (const TSndTrack& Track : rig.form->m_Tracks) {
+        if (Track.apSound[0]) {
+            EXPECT_EQ(PlaybackRig::Volume(Track.apSound[0]), rig.form->m_nVolumeA);
+        }
+        if (Track.apSound[1]) {
+            EXPECT_EQ(PlaybackRig::Volume(Track.apSound[1]), rig.form->m_nVolumeB);
+        }
+    }
+}
+
+class Crossfade : public ::testing::TestWithParam<Script> {};
+
+TEST_P(Crossfade, Timeline) {
+    PlaybackRig rig;
+    rig.LoadExcerpts(4, 4410);
+    for (std::size_t i = 0; i < GetParam().steps.size(); ++i) {
+        const Step& s = GetParam().steps[i];
+        SCOPED_TRACE("step " + std::to_string(i));
+        RunStep(rig, s);
+        EXPECT_EQ(rig.form->m_nVolumeA, s.volA.value_or(rig.form->m_nVolumeA));
+        EXPECT_EQ(rig.form->m_nVolumeB, s.volB.value_or(rig.form->m_nVolumeB));
+        EXPECT_EQ(rig.form->m_PlayState, s.state.value_or(rig.form->m_PlayState));
+        EXPECT_EQ(rig.form->m_bStopped, s.stopped.value_or(rig.form->m_bStopped));
+        if (s.act == Act::Tick) ExpectBuffersCarryTheVolumes(rig);
+        for (CSound* pSnd : rig.LoadedSounds()) EXPECT_EQ(PlaybackRig::Playing(pSnd), !rig.form->m_bStopped);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, Crossfade,
+    ::testing::Values(
+        Script{"A_from_start",
+               {Press(Act::PressA, psFadeToA, false), Tick(1, -9200, -10000), Tick(11, -400, -10000),
+                Tick(1, 0, -10000), Tick(20, 0, -10000)}},
+        Script{"B_five_ticks_after_A",
+               {Press(Act::PressA, psFadeToA, false), Tick(5, -6000, -10000), Press(Act::PressB, psFadeToB, false),
+                Tick(5, -10000, -6000), Tick(7, -10000, -400), Tick(1, -10000, 0)}},
+        Script{"switch_back_midway_goes_on_from_there",
+               {Press(Act::PressA, psFadeToA, false), Tick(3, -7600, -10000), Press(Act::PressB, psFadeToB, false),
+                Tick(1, -8400, -9200), Press(Act::PressA, psFadeToA, false), Tick(2, -6800, -10000)}},
+        Script{"pressing_A_twice_pauses_and_a_third_press_resumes",
+               {Press(Act::PressA, psFadeToA, false), Tick(13, 0, -10000), Press(Act::PressA, psFadeOut, true),
+                Tick(12, -9600, -10000), Tick(1, -10000, -10000), Press(Act::PressA, psFadeToA, false),
+                Tick(1, -9200, -10000)}},
+        Script{"pausing_from_B_and_resuming_with_A",
+               {Press(Act::PressB, psFadeToB, false), Tick(13, -10000, 0), Press(Act::PressB, psFadeOut, true),
+                Tick(2, -10000, -1600), Press(Act::PressA, psFadeToA, false), Tick(1, -9200, -2400)}},
+        Script{"an_answer_fades_both_while_the_sounds_run",
+               {Press(Act::PressA, psFadeToA, false), Tick(13, 0, -10000), {Act::Answer, 1, {}, {}, psFadeOut, false},
+                Tick(6, -4800, -10000), Tick(7, -10000, -10000), Tick(3, -10000, -10000),
+                Press(Act::PressB, psFadeToB, false), Tick(13, -10000, 0)}}),
+    [](const ::testing::TestParamInfo<Script>& info) { return std::string(info.param.name); });
+
+TEST(CrossfadeButtons, EveryPressLeavesTheButtonsAsTheGroupRulesSay) {
+    PlaybackRig rig;
+    rig.PressA();
+    EXPECT_TRUE(rig.form->SpeedButtonA->Down());
+    rig.PressB();
+    EXPECT_FALSE(rig.form->SpeedButtonA->Down());
+    EXPECT_TRUE(rig.form->SpeedButtonB->Down());
+    rig.PressB();
+    EXPECT_FALSE(rig.form->SpeedButtonB->Down());
+    EXPECT_TRUE(rig.form->m_bStopped);
+}
+
+TEST(CrossfadePause, BuffersKeepTheirPositionsAndResumeThere) {
+    PlaybackRig rig;
+    rig.LoadExcerpts(4, 44100);
+    rig.PressA();
+    rig.Tick(13);
+    rig.Advance(1000);
+    for (CSound* pSnd : rig.LoadedSounds()) ASSERT_EQ(PlaybackRig::Position(pSnd), 2000u);
+
+    rig.PressA();  // raises A: pause
+    EXPECT_FALSE(rig.form->SpeedButtonA->Down());
+    EXPECT_FALSE(rig.form->SpeedButtonB->Down());
+    rig.Advance(500);
+    for (CSound* pSnd : rig.LoadedSounds()) {
+        EXPECT_FALSE(PlaybackRig::Playing(pSnd));
+        EXPECT_EQ(PlaybackRig::Position(pSnd), 2000u);
+    }
+
+    rig.PressA();
+    rig.Advance(100);
+    for (CSound* pSnd : rig.LoadedSounds()) EXPECT_EQ(PlaybackRig::Position(pSnd), 2200u);
+}
+
+TEST(CrossfadeAnswer, TheSoundsRunOnAtSilenceAndBFadesInWhereTheyAre) {
+    PlaybackRig rig;
+    rig.LoadExcerpts(2, 44100);
+    rig.PressA();
+    rig.Tick(13);
+    rig.form->RadioButtonChoicesClick();
+    rig.Tick(13);
+    rig.Advance(3000);
+    for (CSound* pSnd : rig.LoadedSounds()) {
+        EXPECT_TRUE(PlaybackRig::Playing(pSnd));
+        EXPECT_EQ(PlaybackRig::Position(pSnd), 6000u);
+    }
+    const std::vector<std::int16_t> silent = rig.vb->RenderInt16(rig.OutputOfTrack(0), 64);
+    for (std::int16_t s : silent) ASSERT_EQ(s, 0);
+    // Tracks 2 and 3 have no files with a two-file excerpt: nothing to play there.
+    EXPECT_EQ(rig.Slot(2, 0), nullptr);
+
+    rig.PressB();
+    rig.Tick(13);
+    // A volume change ramps in over the next mix period; well after it, B is
+    // heard unaltered at the frame the sounds have reached (3000 + 2044 ...).
+    const std::vector<std::int16_t> heard = rig.vb->RenderInt16(rig.OutputOfTrack(1), 2048);
+    ASSERT_EQ(heard.size(), 2048u);
+    for (std::uint32_t k = 2044; k < 2048; ++k) EXPECT_EQ(heard[k], playtest::ExcerptSample(1, true, 3000 + k));
+}
+
+TEST(CrossfadeLaw, NoVolumeEverLeavesTheBuffersRange) {
+    PlaybackRig rig;
+    rig.LoadExcerpts(1, 4410);
+    std::mt19937 random(5);
+    for (int i = 0; i < 3000; ++i) {
+        switch (random() % 8) {
+            case 0: rig.PressA(); break;
+            case 1: rig.PressB(); break;
+            case 2: rig.form->RadioButtonChoicesClick(); break;
+            case 3: rig.form->Rewind(); break;
+            default: rig.Tick(static_cast<int>(random() % 4)); break;
+        }
+        ASSERT_GE(rig.form->m_nVolumeA, -10000);
+        ASSERT_LE(rig.form->m_nVolumeA, 0);
+        ASSERT_GE(rig.form->m_nVolumeB, -10000);
+        ASSERT_LE(rig.form->m_nVolumeB, 0);
+    }
+}
+
+}  // namespace

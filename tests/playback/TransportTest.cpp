@@ -1,0 +1,226 @@
+// Position display, seeking and rewinding.
+#include <gtest/gtest.h>
+
+#include <QAbstractSlider>
+#include <QLabel>
+#include <QScrollBar>
+
+#include <clocale>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "PlaybackRig.h"
+#include "platform/ui/SpeedButton.h"
+#include "playback/PositionText.h"
+#include "sound/SoundOutput.h"
+
+using playtest::PlaybackRig;
+
+namespace {
+
+struct TextCase {
+    DWORD position;
+    DWORD length;
+    const char* text;
+};
+
+TEST(TransportText, SecondsWithOneDecimalAndAPoint) {
+    const std::vector<TextCase> cases = {
+        {441000, 1764000, "2.5 / 10.0 s"}, {0, 0, "0.0 / 0.0 s"},
+        {8820, 176400, "0.1 / 1.0 s"},     // 0.05 lies just above the half in binary
+        {26460, 17640000, "0.1 / 100.0 s"},  // 0.15 lies just below it
+        {176399, 0x0FFFFFFF, "1.0 / 1521.7 s"},
+    };
+    for (const TextCase& c : cases) {
+        EXPECT_EQ(PositionText(c.position, c.length), c.text) << c.position;
+        // The same as the C library writes it where the decimal separator is a point.
+        if (std::string(std::localeconv()->decimal_point) == ".") {
+            char acText[64];
+            std::snprintf(acText, sizeof acText, "%3.1f / %3.1f s", c.position / 176400.0, c.length / 176400.0);
+            EXPECT_EQ(PositionText(c.position, c.length), acText);
+        }
+    }
+}
+
+// One mono 16-bit excerpt of ten seconds (1764000 bytes) on track 0.
+class Transport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rig.LoadExcerpts(4, 882000);
+        rig.form->SetupPositionBar();
+    }
+    QScrollBar& Bar() { return *rig.form->ScrollBarTrackPos; }
+    QString Label() { return rig.form->LabelPosition->text(); }
+    void ExpectAllAt(DWORD dwOffset) {
+        for (CSound* pSnd : rig.LoadedSounds()) EXPECT_EQ(PlaybackRig::Position(pSnd), dwOffset);
+    }
+    PlaybackRig rig;
+};
+
+TEST_F(Transport, TheDisplayFollowsTrackZerosASoundWhilePlaying) {
+    EXPECT_EQ(Bar().minimum(), 0);
+    EXPECT_EQ(Bar().maximum(), 1764000);
+    EXPECT_EQ(Bar().pageStep(), 176400);
+    EXPECT_EQ(Label(), "");
+    rig.PressA();
+    rig.form->SeekAll(441000);
+    rig.form->TimerPosTimer();
+    EXPECT_EQ(Label(), "2.5 / 10.0 s");
+    EXPECT_EQ(Bar().value(), 441000);
+    ExpectAllAt(441000);  // setting the bar from code seeks nothing
+
+    // Paused, the display freezes.
+    rig.form->RadioButtonChoicesClick();
+    rig.Advance(44100);
+    rig.form->TimerPosTimer();
+    EXPECT_EQ(Label(), "2.5 / 10.0 s");
+    rig.PressB();
+    rig.form->TimerPosTimer();
+    EXPECT_EQ(Label(), "3.0 / 10.0 s");
+}
+
+TEST_F(Transport, AnArrowClickMovesOneByteSilencesBothAndFadesTheChosenBack) {
+    rig.PressA();
+    rig.Tick(13);
+    rig.form->SeekAll(441000);
+    rig.Tick(12);
+    Bar().setValue(441000);
+    Bar().triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(Bar().value(), 441001);
+    ExpectAllAt(441000);  // aligned down to the frame of a 16-bit mono buffer
+    EXPECT_EQ(rig.form->m_nVolumeA, -9200);
+    EXPECT_EQ(rig.form->m_nVolumeB, -10000);
+    for (const TSndTrack& Track : rig.form->m_Tracks) {
+        EXPECT_EQ(PlaybackRig::Volume(Track.apSound[0]), -9200);
+        EXPECT_EQ(PlaybackRig::Volume(Track.apSound[1]), -10000);
+    }
+    rig.Tick(12);
+    EXPECT_EQ(rig.form->m_nVolumeA, 0);
+    EXPECT_EQ(PlaybackRig::Volume(rig.Slot(3, 0)), 0);
+}
+
+TEST_F(Transport, EveryScrollActionSeeks) {
+    rig.PressB();
+    const std::vector<std::pair<QAbstractSlider::SliderAction, int>> actions = {
+        {QAbstractSlider::SliderPageStepAdd, 176400}, {QAbstractSlider::SliderSingleStepAdd, 176401},
+        {QAbstractSlider::SliderPageStepAdd, 352801}, {QAbstractSlider::SliderSingleStepSub, 352800},
+        {QAbstractSlider::SliderPageStepSub, 176400}, {QAbstractSlider::SliderToMinimum, 0},
+    };
+    for (const auto& [action, value] : actions) {
+        rig.Tick(13);
+        Bar().triggerAction(action);
+        EXPECT_EQ(Bar().value(), value);
+        ExpectAllAt(static_cast<DWORD>(value) & ~1u);
+        EXPECT_EQ(rig.form->m_nVolumeB, -9200) << "the seek restarts the fade";
+    }
+    // Dragging the thumb seeks at every movement.
+    Bar().setSliderDown(true);
+    for (int nPos : {1000, 2000, 123457}) {
+        Bar().setSliderPosition(nPos);
+        ExpectAllAt(static_cast<DWORD>(nPos) & ~1u);
+    }
+    Bar().setSliderDown(false);
+    ExpectAllAt(123456);
+}
+
+TEST_F(Transport, RewindStopsRaisesAndPutsEverythingAtTheStart) {
+    rig.PressA();
+    rig.form->SeekAll(441000);
+    rig.form->UpdatePosition();
+    rig.Advance(1000);
+    rig.form->Rewind();
+    EXPECT_EQ(Label(), "2.5 / 10.0 s");
+    EXPECT_EQ(Bar().value(), 0);
+    EXPECT_FALSE(rig.form->SpeedButtonA->Down());
+    EXPECT_FALSE(rig.form->SpeedButtonB->Down());
+    EXPECT_TRUE(rig.form->m_bStopped);
+    EXPECT_EQ(rig.form->m_PlayState, psFadeOut);
+    ExpectAllAt(0);
+    for (CSound* pSnd : rig.LoadedSounds()) EXPECT_FALSE(PlaybackRig::Playing(pSnd));
+    rig.form->TimerPosTimer();
+    EXPECT_EQ(Label(), "2.5 / 10.0 s");
+
+    rig.PressB();
+    rig.form->TimerPosTimer();
+    EXPECT_EQ(Label(), "0.0 / 10.0 s");
+}
+
+TEST_F(Transport, ASeekWhilePausedMovesEveryBufferAndPlayStartsThere) {
+    rig.PressA();
+    rig.Advance(100);
+    rig.PressA();
+    ASSERT_TRUE(rig.form->m_bStopped);
+    rig.form->SeekAll(10000);
+    ExpectAllAt(10000);
+    for (CSound* pSnd : rig.LoadedSounds()) EXPECT_FALSE(PlaybackRig::Playing(pSnd));
+    rig.PressB();
+    rig.Advance(50);
+    ExpectAllAt(10100);
+}
+
+TEST(TransportBar, ATinyBufferGivesPageZero) {
+    PlaybackRig rig;
+    const std::string strTiny = rig.WriteRaw("tiny.wav", 1, 8, {1, 2, 3, 4, 5, 6, 7});
+    ASSERT_TRUE(rig.form->CreateTrackSound(&rig.Slot(0, 0), strTiny, 0));
+    rig.form->SetupPositionBar();
+    EXPECT_EQ(rig.form->ScrollBarTrackPos->maximum(), 7);
+    EXPECT_EQ(rig.form->ScrollBarTrackPos->pageStep(), 0);
+}
+
+TEST(TransportBar, WithoutAnASoundOnTrackZeroTheBarStaysButSeekingActs) {
+    PlaybackRig other;
+    other.LoadExcerpts(1, 4410);
+    delete other.Slot(0, 0);
+    other.Slot(0, 0) = nullptr;
+    const int nMax = other.form->ScrollBarTrackPos->maximum();
+    other.form->SetupPositionBar();
+    other.form->UpdatePosition();
+    EXPECT_EQ(other.form->ScrollBarTrackPos->maximum(), nMax);
+    other.form->SeekAll(4000);
+    EXPECT_EQ(PlaybackRig::Position(other.Slot(0, 1)), 4000u);
+}
+
+struct AlignCase {
+    std::uint16_t channels;
+    std::uint16_t bits;
+    DWORD expected;  // of an offset of 10007 bytes
+};
+
+TEST(TransportSeek, OffsetsAreAlignedDownToAWholeFrameOfEachBuffer) {
+    const std::vector<AlignCase> cases = {{1, 8, 10007}, {1, 16, 10006}, {2, 16, 10004}, {2, 24, 10002},
+                                          {4, 32, 10000}};
+    PlaybackRig rig;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const AlignCase& c = cases[i];
+        const std::string strPath =
+            rig.WriteRaw("f" + std::to_string(i) + ".wav", c.channels, c.bits, std::vector<std::uint8_t>(48000, 0));
+        CSound*& pSlot = rig.Slot(static_cast<int>(i % 4), static_cast<int>(i / 4));
+        ASSERT_TRUE(rig.form->CreateTrackSound(&pSlot, strPath, static_cast<int>(i % 4)));
+    }
+    rig.form->SeekAll(10007);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(PlaybackRig::Position(rig.Slot(static_cast<int>(i % 4), static_cast<int>(i / 4))),
+                  cases[i].expected)
+            << cases[i].channels << " x " << cases[i].bits;
+    }
+}
+
+TEST(TransportSeek, BeyondAShorterBufferTheOthersStayAligned) {
+    PlaybackRig rig;
+    rig.LoadExcerpts(4, 44100, 22050);  // A 88200 bytes, B 44100 bytes
+    rig.PressA();
+    rig.form->SeekAll(60000);
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(PlaybackRig::Position(rig.Slot(k, 0)), 60000u);
+    // Past its end a looping buffer goes to its end and wraps to its start at once.
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(PlaybackRig::Position(rig.Slot(k, 1)), 44100u);
+    rig.Tick(13);
+    rig.Advance(1000);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(PlaybackRig::Position(rig.Slot(k, 0)), 62000u);
+        EXPECT_EQ(PlaybackRig::Position(rig.Slot(k, 1)), 2000u);
+        EXPECT_TRUE(PlaybackRig::Playing(rig.Slot(k, 1)));
+    }
+}
+
+}  // namespace
