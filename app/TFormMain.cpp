@@ -202,7 +202,7 @@ void TFormMain::ReleaseDevices() {
         for (TSndTrack& TheTrack : m_Tracks) {
             if (TheTrack.pSM == pSM) TheTrack.pSM = nullptr;
         }
-        if (FormAmbisonicSetup) {
+        if (FormAmbisonicSetup && FormAmbisonicSetup->parent() == this) {
             for (TSndTrack& TheTrack : FormAmbisonicSetup->m_SetupTracks) {
                 if (TheTrack.pSM == pSM) TheTrack.pSM = nullptr;
             }

@@ -11,22 +11,23 @@
 
 int main(int argc, char** argv) {
     std::unique_ptr<TApplication> pApplication;
+    TFormMain* pFormMain = nullptr;  // FormMain is set inside the constructor, even one that throws
     try {
         pApplication = std::make_unique<TApplication>(argc, argv);
         InstallFontSubstitutes();
         // The program plays through ALSA (tests install the virtual back end).
         audio::SetBackend(audio::MakeAlsaBackend());
-        // The constructor sets FormMain; the creation handler follows it.
-        new TFormMain();
-        FormMain->FormCreate();
-        FormMain->show();
+        pFormMain = new TFormMain();
+        pFormMain->FormCreate();
+        pFormMain->show();
         TApplication::exec();
     } catch (...) {
         ShowException(std::current_exception());
     }
     // The main window goes before the application object, as its owner would
     // destroy it; with it go its lists and its secondary windows.
-    delete FormMain;
+    delete pFormMain;
+    FormMain = nullptr;
     audio::SetBackend(nullptr);
     return 0;
 }
