@@ -200,4 +200,60 @@ TEST(ChannelSetup, EnterAndEscapeDoNotCloseTheWindowTheCloseBoxCancels) {
     EXPECT_EQ(rig.Managers(), before);
 }
 
+TEST(ChannelSetup, OpenedWhileAIsHeardOkLeavesASilentUntilAPauseThenStartsTheReloadFromItsBeginning) {
+    WindowsRig rig;
+    rig.LoadSession(2, {{1, 2}});
+    ASSERT_TRUE(rig.form->PrepareTest(0));
+    rig.form->EnableTestControls(true);  // as a started session leaves them
+    rig.form->SpeedButtonA->Press();
+    for (int i = 0; i < 20; ++i) rig.form->TimerFadeTimer();
+    EXPECT_EQ(rig.vb->RenderInt16(1, 4), std::vector<std::int16_t>(4, ExcerptValue(1, 0)));
+
+    rig.RunChannelCommand([&](TFormAmbisonicSetup& w) { w.ButtonOkClick(); });
+    EXPECT_TRUE(rig.form->SpeedButtonA->Down());
+    EXPECT_EQ(rig.form->m_PlayState, psFadeOut);
+    auto bNothingPlays = [&] {
+        for (const TSndTrack& t : rig.form->m_Tracks)
+            for (CSound* pSnd : t.apSound)
+                if (pSnd && WindowsRig::Playing(pSnd)) return false;
+        return true;
+    };
+    EXPECT_TRUE(bNothingPlays());
+    rig.form->SpeedButtonB->Press();  // fades toward B, but nothing was started
+    for (int i = 0; i < 20; ++i) rig.form->TimerFadeTimer();
+    EXPECT_TRUE(bNothingPlays());
+    rig.form->SpeedButtonB->Press();  // both up: a pause
+    EXPECT_TRUE(rig.form->m_bStopped);
+    rig.form->SpeedButtonA->Press();
+    for (int i = 0; i < 20; ++i) rig.form->TimerFadeTimer();
+    EXPECT_FALSE(bNothingPlays());
+    EXPECT_EQ(rig.vb->RenderInt16(1, 4), std::vector<std::int16_t>(4, ExcerptValue(1, 0)));
+}
+
+TEST(ChannelSetup, AfterARefusedStartTheReloadLoadsNothingFromBeyondThePlaylist) {
+    WindowsRig rig;
+    rig.LoadSession(1, {{1, 3}});  // excerpt 3 does not exist
+    rig.RunChannelCommand([&](TFormAmbisonicSetup& w) { w.ButtonOkClick(); });
+    for (const TSndTrack& t : rig.form->m_Tracks) {
+        ASSERT_NE(t.apSound[0], nullptr);
+        EXPECT_EQ(t.apSound[0]->m_dwBufferBytes, 80594u) << "still the test sound: nothing was loaded";
+        EXPECT_EQ(t.apSound[1], nullptr);
+    }
+}
+
+TEST(ChannelSetup, TheButtonsAreIndependentSwitchesAndALongDescriptionKeepsTheLabelsSize) {
+    WindowsRig rig;
+    rig.form->m_Tracks[1].strDescription = std::string(200, 'W');
+    rig.RunChannelCommand([&](TFormAmbisonicSetup& w) {
+        w.SpeedButtonTopLeft->Press();
+        w.SpeedButtonTopRight->Press();
+        EXPECT_TRUE(w.SpeedButtonTopLeft->Down());
+        EXPECT_TRUE(w.SpeedButtonTopRight->Down());
+        EXPECT_EQ(w.LabelTopRight->size(), QSize(164, 26));
+        EXPECT_EQ(w.LabelTopRight->text().size(), 200);
+        EXPECT_EQ(w.Label5->text(), "Drag & Drop on to the labels");
+        w.ButtonCancelClick();
+    });
+}
+
 }  // namespace
