@@ -7,17 +7,11 @@
 #include <QShowEvent>
 
 #include "platform/resources/Resources.h"
+#include "platform/sndplay/SndPlay.h"
 #include "platform/ui/Messages.h"
 
 namespace {
 const char* const UNIT = "TFormSplashScreen";
-
-constexpr unsigned SND_ASYNC_FLAG = 0x1;
-constexpr unsigned SND_MEMORY_FLAG = 0x4;
-
-// The in-memory WAV player: plays a whole WAV image once in the background, or
-// stops the current sound when given none.
-void PlayWaveImage(const void*, unsigned) {}
 }  // namespace
 
 TFormSplashScreen::TFormSplashScreen(QWidget* owner)
@@ -55,10 +49,11 @@ void TFormSplashScreen::FormShow() {
     SND_CHECK(hRes, "hRes", UNIT);
     const void* pBuf = hRes ? LockResource(hRes) : nullptr;
     SND_CHECK(pBuf, "pBuf", UNIT);
-    if (pBuf) PlayWaveImage(pBuf, SND_ASYNC_FLAG | SND_MEMORY_FLAG);
+    // Once, in the background; the player reads the image's header itself.
+    if (pBuf) sndPlaySoundW(pBuf, SND_ASYNC | SND_MEMORY);
 }
 
 void TFormSplashScreen::Image1Click() {
-    PlayWaveImage(nullptr, 0);
+    sndPlaySoundW(nullptr, 0);
     close();  // a secondary window only hides
 }

@@ -7,6 +7,7 @@
 #include "common/WavBuilder.h"
 #include "platform/audio/DSound.h"
 #include "platform/resources/Resources.h"
+#include "platform/sndplay/SndPlay.h"
 #include "sound/SoundOutput.h"
 #include "windows/TFormAmbisonicSetup.h"
 #include "session/TFormSessionSettings.h"
@@ -33,6 +34,9 @@ WindowsRig::~WindowsRig() {
     }
     form->FormClose();
     form.reset();
+    // The player keeps its device object between sounds; let it go with this
+    // back end, so that the next rig's player opens on the next one.
+    sndPlaySoundW(nullptr, 0);
 }
 
 TFormAmbisonicSetup& WindowsRig::Setup() { return *FormAmbisonicSetup; }
