@@ -92,6 +92,36 @@ void ExpectSmoothSwitch(const std::vector<std::int16_t>& heard, int nChannel, co
     }
 }
 
+// Across a switch the two excerpts' volumes move in 8 dB steps, tick by tick:
+// on a rising ramp of A and a falling one of B, the output's slope is
+// gain A - gain B, which therefore rests on one level after another between
+// +1 and -1. A hard cut (smoothed only by the mixer's short ramp) has no
+// level in between.
+int CrossfadeLevels(const std::vector<float>& heard, const Stretch& from, const Stretch& to) {
+    // A level holds for most of a tick (441 frames at 10 ms); the mixer ramps over 128.
+    constexpr std::size_t LEVEL_FRAMES = 100;
+    std::vector<double> levels;
+    double dRest = 0.0;
+    std::size_t nRest = 0;
+    for (std::size_t k = from.nStart + from.nLength - 1; k + 1 < to.nStart; ++k) {
+        const std::int64_t n = from.nIndex + static_cast<std::int64_t>(k - from.nStart);
+        if (Mod(n) == BAND - 1) {  // the ramps start again here
+            nRest = 0;
+            continue;
+        }
+        const double dSlope = (heard[k + 1] - heard[k]) * 32768.0 * (from.bExcerptB ? -1.0 : 1.0);
+        if (nRest > 0 && std::abs(dSlope - dRest) < 0.02) {
+            if (++nRest == LEVEL_FRAMES && (levels.empty() || std::abs(levels.back() - dRest) > 0.05)) {
+                levels.push_back(dRest);
+            }
+        } else {
+            dRest = dSlope;
+            nRest = 1;
+        }
+    }
+    return static_cast<int>(levels.size());
+}
+
 TEST(EndToEnd, FourOutputsStayAlignedThroughSwitchesAndSeeksAndSwitchSmoothly) {
     PlaybackRig rig(audio::VirtualBackend::UA101Outputs(), /*bStopTimers=*/false);
     rig.LoadExcerpts(4, EXCERPT_FRAMES);
@@ -119,8 +149,9 @@ TEST(EndToEnd, FourOutputsStayAlignedThroughSwitchesAndSeeksAndSwitchSmoothly) {
 
     for (int c = 0; c < 4; ++c) {
         SCOPED_TRACE("channel " + std::to_string(c));
+        const std::vector<float> heardFloat = rig.vb->TakeClocked(rig.OutputOfTrack(c));
         std::vector<std::int16_t> heard;
-        for (float v : rig.vb->TakeClocked(rig.OutputOfTrack(c))) heard.push_back(audio::VirtualBackend::ToInt16(v));
+        for (float v : heardFloat) heard.push_back(audio::VirtualBackend::ToInt16(v));
         const std::vector<Stretch> runs = PureRuns(heard, c);
         // A, then B, then B again after the seek, then A: each heard unaltered
         // and in this output's own band.
@@ -141,6 +172,9 @@ TEST(EndToEnd, FourOutputsStayAlignedThroughSwitchesAndSeeksAndSwitchSmoothly) {
 
         ExpectSmoothSwitch(heard, c, runs[0], runs[1]);
         ExpectSmoothSwitch(heard, c, runs[2], runs[3]);
+        // Thirteen ticks each way; levels near the middle lie too close to tell apart.
+        EXPECT_GE(CrossfadeLevels(heardFloat, runs[0], runs[1]), 6);
+        EXPECT_GE(CrossfadeLevels(heardFloat, runs[2], runs[3]), 6);
     }
 }
 
