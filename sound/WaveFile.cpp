@@ -142,8 +142,12 @@ HRESULT CWaveFile::ReadMMIO() {
 }
 
 HRESULT CWaveFile::OpenFromData(BYTE* pbData, ULONG ulDataSize, WAVEFORMATEX* pwfx, DWORD dwFlags) {
-    // A record read from a file before is ours; the caller's record replaces it.
-    if (!m_bFromData) DeleteFormat(m_pwfx);
+    // What an earlier Open left (stream, resource copy, format record) is ours to
+    // release; the caller's block and record replace it.
+    if (!m_bFromData) {
+        Close();
+        DeleteFormat(m_pwfx);
+    }
     m_pwfx = pwfx;
     m_cbData = ulDataSize;
     m_pbData = pbData;

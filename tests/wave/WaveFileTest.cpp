@@ -320,3 +320,23 @@ TEST_F(WaveFileTest, RefusesCallsOutOfOrderAndBadArguments) {
     EXPECT_EQ(text.m_hmmio, nullptr);
     EXPECT_EQ(text.m_pwfx, nullptr);
 }
+
+TEST_F(WaveFileTest, ReopeningReleasesWhatTheEarlierOpenHeldAndNeverTheCallersRecord) {
+    WAVEFORMATEX wfx{WAVE_FORMAT_PCM, 1, 8000, 16000, 2, 16, 0};
+    Bytes block = Text("raw block");
+    const std::wstring first = Write(wavbuild::Wave(kMono16, Text("first")), "first.wav");
+    const std::wstring second = Write(wavbuild::Wave(kMono16, Text("second")), "second.wav");
+    HRESULT hr;
+    CWaveFile wave;
+    ASSERT_EQ(wave.Open(first.c_str(), nullptr, WAVEFILE_READ), S_OK);
+    ASSERT_EQ(wave.Open(second.c_str(), nullptr, WAVEFILE_READ), S_OK);
+    EXPECT_EQ(ReadAll(wave, hr, 100), Text("second"));
+    ASSERT_EQ(wave.OpenFromData(block.data(), static_cast<ULONG>(block.size()), &wfx, WAVEFILE_READ), S_OK);
+    EXPECT_EQ(wave.m_hmmio, nullptr);
+    EXPECT_EQ(ReadAll(wave, hr, 100), block);
+    // The borrowed record must survive a later Open and the destructor (the
+    // sanitizer build reports a wrong free).
+    ASSERT_EQ(wave.Open(first.c_str(), nullptr, WAVEFILE_READ), S_OK);
+    EXPECT_NE(wave.m_pwfx, &wfx);
+    EXPECT_EQ(ReadAll(wave, hr, 100), Text("first"));
+}
