@@ -97,18 +97,6 @@ INSTANTIATE_TEST_SUITE_P(
                 Press(Act::PressB, psFadeToB, false), Tick(13, -10000, 0)}}),
     [](const ::testing::TestParamInfo<Script>& info) { return std::string(info.param.name); });
 
-TEST(CrossfadeButtons, EveryPressLeavesTheButtonsAsTheGroupRulesSay) {
-    PlaybackRig rig;
-    rig.PressA();
-    EXPECT_TRUE(rig.form->SpeedButtonA->Down());
-    rig.PressB();
-    EXPECT_FALSE(rig.form->SpeedButtonA->Down());
-    EXPECT_TRUE(rig.form->SpeedButtonB->Down());
-    rig.PressB();
-    EXPECT_FALSE(rig.form->SpeedButtonB->Down());
-    EXPECT_TRUE(rig.form->m_bStopped);
-}
-
 TEST(CrossfadePause, BuffersKeepTheirPositionsAndResumeThere) {
     PlaybackRig rig;
     rig.LoadExcerpts(4, 44100);
@@ -129,32 +117,6 @@ TEST(CrossfadePause, BuffersKeepTheirPositionsAndResumeThere) {
     rig.PressA();
     rig.Advance(100);
     for (CSound* pSnd : rig.LoadedSounds()) EXPECT_EQ(PlaybackRig::Position(pSnd), 2200u);
-}
-
-TEST(CrossfadeAnswer, TheSoundsRunOnAtSilenceAndBFadesInWhereTheyAre) {
-    PlaybackRig rig;
-    rig.LoadExcerpts(2, 44100);
-    rig.PressA();
-    rig.Tick(13);
-    rig.form->RadioButtonChoicesClick();
-    rig.Tick(13);
-    rig.Advance(3000);
-    for (CSound* pSnd : rig.LoadedSounds()) {
-        EXPECT_TRUE(PlaybackRig::Playing(pSnd));
-        EXPECT_EQ(PlaybackRig::Position(pSnd), 6000u);
-    }
-    const std::vector<std::int16_t> silent = rig.vb->RenderInt16(rig.OutputOfTrack(0), 64);
-    for (std::int16_t s : silent) ASSERT_EQ(s, 0);
-    // Tracks 2 and 3 have no files with a two-file excerpt: nothing to play there.
-    EXPECT_EQ(rig.Slot(2, 0), nullptr);
-
-    rig.PressB();
-    rig.Tick(13);
-    // A volume change ramps in over the next mix period; well after it, B is
-    // heard unaltered at the frame the sounds have reached (3000 + 2044 ...).
-    const std::vector<std::int16_t> heard = rig.vb->RenderInt16(rig.OutputOfTrack(1), 2048);
-    ASSERT_EQ(heard.size(), 2048u);
-    for (std::uint32_t k = 2044; k < 2048; ++k) EXPECT_EQ(heard[k], playtest::ExcerptSample(1, true, 3000 + k));
 }
 
 TEST(CrossfadeLaw, NoVolumeEverLeavesTheBuffersRange) {
