@@ -57,7 +57,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DebugLog, TheCombinationsOfTheExampleAreExactlyTheirBlock) {
     WindowsRig rig;
     FormDebug->ClearLog();
-    rig.form->m_Combinations = {TTrackCombs{1, 2}, TTrackCombs{3, 1}};
+    rig.form->m_Combinations.resize(2);
+    rig.form->m_Combinations[0].nExcerptA = 1;
+    rig.form->m_Combinations[0].nExcerptB = 2;
+    rig.form->m_Combinations[1].nExcerptA = 3;
+    rig.form->m_Combinations[1].nExcerptB = 1;
     rig.form->DumpCombinations();
     EXPECT_EQ(FormDebug->Lines(), (Lines{"", "", STARS, "  COMBINATIONS: 2", "  A\tB", "  1\t2", "  3\t1"}));
 }
@@ -104,20 +108,47 @@ TEST(DebugLog, BufferCapsBeforeAnySessionShowsAnEmptyLogAfterALoadedTestTheLengt
     EXPECT_EQ(FormDebug->Lines(), Lines{"Buffer Length = 8820"});
 }
 
-TEST(DebugLog, SavingWritesTheBareLinesAndAnEmptyLogStillMakesTheFile) {
+struct SaveCase {
+    const char* name;
+    Lines lines;
+    const char* file;
+    QByteArray bytes;  // what the file holds afterwards; null: no file, a message
+};
+
+void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
+
+class SaveLog : public ::testing::TestWithParam<SaveCase> {};
+
+TEST_P(SaveLog, WritesTheBareLinesOrReportsAndKeepsTheLog) {
+    const SaveCase& sc = GetParam();
     WindowsRig rig;
     TFormDebug& log = *FormDebug;
     QTemporaryDir dir;
     log.ClearLog();
-    EXPECT_TRUE(log.SaveLog(dir.filePath("empty.txt")));
-    EXPECT_EQ(ReadAll(dir.filePath("empty.txt")), QByteArray());
-
-    log.AppendLine(SEPARATOR_LINE);
-    log.AppendLine("x\ty");
-    EXPECT_TRUE(log.SaveLog(dir.filePath("empty.txt")));
-    EXPECT_EQ(ReadAll(dir.filePath("empty.txt")), QByteArray("\n\n" + QByteArray(54, '*') + "\nx\ty\n"));
-    EXPECT_TRUE(rig.observer.messages.empty());
+    for (const std::string& s : sc.lines) log.AppendLine(s);
+    const Lines before = log.Lines();
+    const QString strPath = dir.filePath(sc.file);
+    EXPECT_EQ(log.SaveLog(strPath), !sc.bytes.isNull());
+    EXPECT_EQ(log.Lines(), before);
+    if (sc.bytes.isNull()) {
+        EXPECT_FALSE(QFile::exists(strPath));
+        ASSERT_EQ(rig.observer.messages.size(), 1u);
+        EXPECT_EQ(rig.observer.messages[0].caption, "Errore :");
+        EXPECT_EQ(rig.observer.messages[0].icon, MsgIcon::Error);
+        EXPECT_NE(rig.observer.messages[0].text.find("Impossibile salvare il log"), std::string::npos);
+    } else {
+        EXPECT_EQ(ReadAll(strPath), sc.bytes);
+        EXPECT_TRUE(rig.observer.messages.empty());
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Logs, SaveLog,
+    ::testing::Values(SaveCase{"empty_log_still_makes_the_file", {}, "empty.txt", QByteArray("")},
+                      SaveCase{"block_and_tab", {SEPARATOR_LINE, "x\ty"}, "log.txt",
+                               QByteArray("\n\n" + QByteArray(54, '*') + "\nx\ty\n")},
+                      SaveCase{"folder_missing", {"keep me"}, "no/such/folder/log.txt", QByteArray()}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DebugLog, SaveDialogAddsTheExtensionReplacesWithoutAskingAndCancelWritesNothing) {
     WindowsRig rig;
@@ -142,20 +173,6 @@ TEST(DebugLog, SaveDialogAddsTheExtensionReplacesWithoutAskingAndCancelWritesNot
     EXPECT_EQ(ReadAll(dir.filePath("log.txt")), QByteArray("new\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"log.txt"});
     EXPECT_TRUE(rig.observer.messages.empty());
-}
-
-TEST(DebugLog, AFailedSaveIsReportedAndTheLogStays) {
-    WindowsRig rig;
-    TFormDebug& log = *FormDebug;
-    QTemporaryDir dir;
-    log.ClearLog();
-    log.AppendLine("keep me");
-    EXPECT_FALSE(log.SaveLog(dir.filePath("no/such/folder/log.txt")));
-    ASSERT_EQ(rig.observer.messages.size(), 1u);
-    EXPECT_EQ(rig.observer.messages[0].caption, "Errore :");
-    EXPECT_EQ(rig.observer.messages[0].icon, MsgIcon::Error);
-    EXPECT_NE(rig.observer.messages[0].text.find("Impossibile salvare il log"), std::string::npos);
-    EXPECT_EQ(log.Lines(), Lines{"keep me"});
 }
 
 }  // namespace

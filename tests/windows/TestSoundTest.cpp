@@ -58,26 +58,6 @@ TEST(TestSound, ATogglePressedTwicePlaysTheWholeResourceLoopingThenStopsAndRewin
     });
 }
 
-TEST(TestSound, EachPositionPlaysOnItsOwnDeviceAndASwapKeepsDeviceAndSoundTogether) {
-    WindowsRig rig;
-    const std::vector<std::int16_t> clip = WindowsRig::TestSoundSamples();
-    rig.RunChannelCommand([&](TFormAmbisonicSetup& w) {
-        const int nOutTopRight = rig.OutputOf(w.m_SetupTracks[1].pSM);
-        w.SpeedButtonTopRight->Press();
-        for (int k = 1; k <= 4; ++k) {
-            const auto heard = rig.vb->RenderInt16(k, 32);
-            EXPECT_EQ(heard, k == nOutTopRight ? Slice(clip, 0, 32) : std::vector<std::int16_t>(32, 0)) << k;
-        }
-        // The sound keeps playing on its device after the record moved; the
-        // button of the position it left now controls the other record's sound.
-        w.LabelDragDrop(w.LabelBottomLeft, w.LabelTopRight);
-        EXPECT_EQ(rig.vb->RenderInt16(nOutTopRight, 32), Slice(clip, 32, 32));
-        w.SpeedButtonTopRight->Press();  // up: stops the record now at top right
-        EXPECT_EQ(rig.vb->RenderInt16(nOutTopRight, 32), Slice(clip, 64, 32));
-        w.ButtonCancelClick();
-    });
-}
-
 enum class Closing { Ok, Cancel, CloseBox };
 std::string ClosingName(Closing c) {
     const char* const names[] = {"ok", "cancel", "close_box"};
