@@ -58,9 +58,3 @@ TEST(Resources, AnEmptyResourceIsFoundWithSizeZero) {
     ASSERT_NE(hFound, nullptr);
     EXPECT_EQ(SizeofResource(nullptr, hFound), 0u);
 }
-
-TEST(Resources, OtherModulesHaveNone) {
-    EXPECT_EQ(GetModuleHandleW(L"other.dll"), nullptr);
-    int other = 0;
-    EXPECT_EQ(FindResourceW(&other, L"RIFF_TEST_WAVE", L"WAVE"), nullptr);
-}
