@@ -1,5 +1,5 @@
 // The playlist and combinations loaders over real files, with the messages they
-// show observed instead of answered.
+// show observed instead of answered. In the tables '|' stands for a line break.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -12,206 +12,151 @@
 
 namespace {
 
-const std::string kHeaderP = "SONDARIUM PLAYLIST";
-const std::string kHeaderC = "SONDARIUM COMBINATIONS";
-const char* kReadP = "Errore nel caricamento\ndella playlist";
-const char* kFormatP = "Errore :  Formato di file della PlayList\nNON riconosciuto!\n\n";
-const char* kChannels = "Errore: numero di canali audio\nnella PlayList NON consentito";
-const char* kReadC = "Errore in 'LoadCombinations'";
-const char* kFormatC = "Errore :  Formato di file delle Combinazioni\nNON riconosciuto!\n\n";
-const char* kCount = "Errore: numero di combinazioni errato";
-const char* kMismatch =
-    "Errore: Il valore del campo 'NBCOMBINATIONS'\nnel file delle combinazioni\n"
-    "NON corrisponde al numero di combinazioni rilevate";
-
-// The caption and beep that go with each message text.
-struct Expected {
-    const char* text;
-    const char* caption;
-    bool beep;
-};
-Expected Describe(const char* text) {
-    if (text == kReadP || text == kChannels || text == kCount) return {text, "Errore:", text == kReadP};
-    if (text == kReadC) return {text, "Errore:", true};
-    if (text == kMismatch) return {text, "Errore :", true};
-    return {text, "Errore :", false};
-}
-
-class LoaderTest : public ::testing::Test {
-protected:
-    std::string Write(const std::string& bytes, const std::string& name = "file.txt") {
-        const std::string path = QDir(dir.path()).filePath(QString::fromStdString(name)).toStdString();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-    void ExpectMessage(const char* text) {
-        if (!text) {
-            EXPECT_TRUE(observer.messages.empty()) << observer.messages.front().text;
-            EXPECT_EQ(observer.beeps, 0);
-            return;
-        }
-        const Expected e = Describe(text);
-        ASSERT_EQ(observer.messages.size(), 1u);
-        EXPECT_EQ(observer.messages[0].text, e.text);
-        EXPECT_EQ(observer.messages[0].caption, e.caption);
-        EXPECT_EQ(observer.messages[0].icon, MsgIcon::Error);
-        EXPECT_EQ(observer.messages[0].beepBefore, e.beep);
-        EXPECT_EQ(observer.beeps, e.beep ? 1 : 0);
-    }
-    QTemporaryDir dir;
-    MessageObserver observer;
-    TFormMain form;
+enum Msg { None, ReadP, FormatP, Channels, ReadC, FormatC, Count, Mismatch };
+const ShownMessage kMessages[] = {
+    {},
+    {"Errore nel caricamento\ndella playlist", "Errore:", MsgIcon::Error, true},
+    {"Errore :  Formato di file della PlayList\nNON riconosciuto!\n\n", "Errore :", MsgIcon::Error, false},
+    {"Errore: numero di canali audio\nnella PlayList NON consentito", "Errore:", MsgIcon::Error, false},
+    {"Errore in 'LoadCombinations'", "Errore:", MsgIcon::Error, true},
+    {"Errore :  Formato di file delle Combinazioni\nNON riconosciuto!\n\n", "Errore :", MsgIcon::Error, false},
+    {"Errore: numero di combinazioni errato", "Errore:", MsgIcon::Error, false},
+    {"Errore: Il valore del campo 'NBCOMBINATIONS'\nnel file delle combinazioni\n"
+     "NON corrisponde al numero di combinazioni rilevate",
+     "Errore :", MsgIcon::Error, true},
 };
 
-struct PlaylistCase {
+struct LoadCase {
     const char* name;
-    std::string bytes;
-    const char* message;  // null: none
-    int channels;         // after the load; -1 when it failed
-    std::vector<std::string> entries;
+    bool bPlaylist;        // else a combinations file
+    std::string text;      // '|' is the line break, eol the break written
+    const char* eol;
+    Msg message;
+    const char* loaded;    // what the form holds after: "2:a|b" or "1-2,3-1"; null when the load fails
+};
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
+
+const std::string P = "SONDARIUM PLAYLIST|";
+const std::string P2 = P + "CHANNELS=2|a_l.wav|a_r.wav|b_l.wav|b_r.wav";
+const std::string C = "SONDARIUM COMBINATIONS|";
+const std::string C3 = C + "NBCOMBINATIONS:3|COMBINATIONS|1\t2|2\t3|3\t1";
+const char* kFour = "2:a_l.wav|a_r.wav|b_l.wav|b_r.wav";
+
+const LoadCase kCases[] = {
+    {"CrLf", true, P2, "\r\n", None, kFour},
+    {"Lf", true, P2, "\n", None, kFour},
+    {"Cr", true, P2, "\r", None, kFour},
+    {"LfCrIsTwoBreaks", true, P2, "\n\r", None, kFour},
+    {"EndsWithBreak", true, P2 + "|", "\r\n", None, kFour},
+    {"HeaderTrailingBlank", true, "SONDARIUM PLAYLIST |CHANNELS=2|a", "\r\n", FormatP, nullptr},
+    {"HeaderCapitals", true, "Sondarium Playlist|CHANNELS=2|a", "\r\n", FormatP, nullptr},
+    {"HeaderByteOrderMark", true, "\xEF\xBB\xBF" + P2, "\r\n", FormatP, nullptr},
+    {"KeywordInCommentFirst", true, P + "# CHANNELS=2 sotto|" + P2.substr(P.size()), "\r\n", Channels, nullptr},
+    {"LowerCaseKeyword", true, P + "channels=2|a|b", "\r\n", Channels, nullptr},
+    {"NoChannelLine", true, P + "a|b", "\r\n", Channels, nullptr},
+    {"Value0", true, P + "CHANNELS=0|a", "\r\n", Channels, nullptr},
+    {"Value1", true, P + "CHANNELS=1|a", "\r\n", Channels, nullptr},
+    {"Value3", true, P + "CHANNELS=3|a", "\r\n", Channels, nullptr},
+    {"Value8", true, P + "CHANNELS=8|a", "\r\n", Channels, nullptr},
+    {"ValueNotANumber", true, P + "CHANNELS=due|a", "\r\n", Channels, nullptr},
+    {"ValueThatWouldWrapToTwo", true, P + "CHANNELS=4294967298|a|b", "\r\n", Channels, nullptr},
+    {"BlankAfterEqualsWordsAfter", true, P + "x.wav|CHANNELS= 4 canali|1|2|3|4", "\r\n", None, "4:1|2|3|4"},
+    {"HashSkippedBlanksKept", true, P + "CHANNELS=2|  a b.wav |c#1/d.wav|   |e.wav", "\r\n", None,
+     "2:  a b.wav |   |e.wav"},
+    {"NoEntries", true, P + "CHANNELS=4", "\r\n", None, "4:"},
+    {"TwoChannelsThreeEntries", true, P + "CHANNELS=2|1|2|3", "\r\n", None, "2:1|2|3"},
+    {"TwoChannelsFiveEntries", true, P + "CHANNELS=2|1|2|3|4|5", "\r\n", None, "2:1|2|3|4|5"},
+    {"NulEndsText", true, P + "CHANNELS=2|a|" + std::string("b\0c", 3), "\r\n", None, "2:a|b"},
+    {"EmptyPlaylist", true, "", "\r\n", None, nullptr},
+
+    {"CombCrLf", false, C3, "\r\n", None, "1-2,2-3,3-1"},
+    {"CombCr", false, C3, "\r", None, "1-2,2-3,3-1"},
+    {"CombEndsWithEmptyLine", false, C3 + "||", "\n", Mismatch, "1-2,2-3,3-1,0-0"},
+    {"NoMarker", false, C + "NBCOMBINATIONS:2|1\t2|2\t1", "\r\n", None, "1-2,2-1"},
+    {"MarkerTrailingBlank", false, C + "NBCOMBINATIONS:2|COMBINATIONS |1\t2|2\t1", "\r\n", Mismatch, "0-0,1-2,2-1"},
+    {"BlanksForTabTextAfter", false, C + "NBCOMBINATIONS:3|COMBINATIONS|1 2| \t2 \t 3 poi|3    1\t9", "\r\n", None,
+     "1-2,2-3,3-1"},
+    {"CommentAndHalfPairAfterMarker", false, C + "NBCOMBINATIONS:2|COMBINATIONS|# nota|7", "\r\n", None, "0-0,7-0"},
+    {"LinesBetweenIgnored", false, C + "x|NBCOMBINATIONS: 1|COMBINATIONS 2|COMBINATIONS|4\t4", "\r\n", None, "4-4"},
+    {"Count0", false, C + "NBCOMBINATIONS:0|COMBINATIONS", "\r\n", Count, nullptr},
+    {"CountNegative", false, C + "NBCOMBINATIONS:-2|1\t2", "\r\n", Count, nullptr},
+    {"CountNotANumber", false, C + "NBCOMBINATIONS:tre|1\t2", "\r\n", Count, nullptr},
+    {"CountLineBlankInFront", false, C + " NBCOMBINATIONS:1|1\t2", "\r\n", Count, nullptr},
+    {"NoCountLine", false, C + "COMBINATIONS|1\t2", "\r\n", Mismatch, "1-2"},
+    {"CombHeaderTrailingBlank", false, "SONDARIUM COMBINATIONS |NBCOMBINATIONS:1|1\t2", "\r\n", FormatC, nullptr},
+    {"CombHeaderByteOrderMark", false, "\xEF\xBB\xBF" + C3, "\r\n", FormatC, nullptr},
+    {"EmptyCombinations", false, "", "\r\n", None, nullptr},
 };
 
-const std::vector<std::string> kFour = {"a_left.wav", "a_right.wav", "b_left.wav", "b_right.wav"};
-const std::string kBody = "CHANNELS=2|a_left.wav|a_right.wav|b_left.wav|b_right.wav";
-
-// The lines of a file written with '|' for each line break.
-std::string Lines(const std::string& first, const std::string& rest, const std::string& eol = "\r\n") {
+// What the form holds, in the tables' notation.
+std::string Held(const TFormMain& form, bool bPlaylist) {
     std::string out;
-    for (char c : first + rest) out += c == '|' ? eol : std::string(1, c);
+    if (bPlaylist) {
+        out = std::to_string(form.m_nChannels) + ":";
+        for (const std::string& e : *form.m_pPlayList) out += (out.back() == ':' ? "" : "|") + e;
+        return out;
+    }
+    for (const TTrackCombs& c : form.m_Combinations)
+        out += (out.empty() ? "" : ",") + std::to_string(c.nExcerptA) + "-" + std::to_string(c.nExcerptB);
     return out;
 }
 
-const PlaylistCase kPlaylists[] = {
-    {"CrLf", Lines(kHeaderP + "|", kBody), nullptr, 2, kFour},
-    {"LfOnly", Lines(kHeaderP + "|", kBody, "\n"), nullptr, 2, kFour},
-    {"CrOnly", Lines(kHeaderP + "|", kBody, "\r"), nullptr, 2, kFour},
-    {"LfCrIsTwoBreaksAndEmptyLinesSkip", Lines(kHeaderP + "|", kBody, "\n\r"), nullptr, 2, kFour},
-    {"EndsWithBreak", Lines(kHeaderP + "|", kBody + "|"), nullptr, 2, kFour},
-    {"HeaderTrailingBlank", Lines(kHeaderP + " |", kBody), kFormatP, -1, {}},
-    {"HeaderCapitals", Lines("Sondarium Playlist|", kBody), kFormatP, -1, {}},
-    {"HeaderByteOrderMark", Lines("\xEF\xBB\xBF" + kHeaderP + "|", kBody), kFormatP, -1, {}},
-    {"HeaderOnly", kHeaderP, kChannels, -1, {}},
-    {"CommentMentioningKeywordFirst", Lines(kHeaderP + "|# CHANNELS=2 qui sotto|", kBody), kChannels, -1, {}},
-    {"LowerCaseKeywordIsNoChannelLine", Lines(kHeaderP + "|channels=2|a.wav|b.wav", ""), kChannels, -1, {}},
-    {"Value0", Lines(kHeaderP + "|CHANNELS=0|a.wav", ""), kChannels, -1, {}},
-    {"Value1", Lines(kHeaderP + "|CHANNELS=1|a.wav", ""), kChannels, -1, {}},
-    {"Value3", Lines(kHeaderP + "|CHANNELS=3|a.wav", ""), kChannels, -1, {}},
-    {"Value8", Lines(kHeaderP + "|CHANNELS=8|a.wav", ""), kChannels, -1, {}},
-    {"ValueNotANumber", Lines(kHeaderP + "|CHANNELS=due|a.wav", ""), kChannels, -1, {}},
-    {"ValueWrappingToTwo", Lines(kHeaderP + "|CHANNELS=4294967298|a.wav", ""), kChannels, -1, {}},
-    {"BlankAfterEqualsAndWordsAfter", Lines(kHeaderP + "|CHANNELS= 4 canali|1|2|3|4", ""), nullptr, 4,
-     {"1", "2", "3", "4"}},
-    {"LinesBeforeChannelLineIgnored", Lines(kHeaderP + "|x.wav|y.wav|", kBody), nullptr, 2, kFour},
-    {"HashPathSkippedBlanksKept",
-     Lines(kHeaderP + "|CHANNELS=2|  a left.wav |dir#1/a.wav|   |b.wav", ""), nullptr, 2,
-     {"  a left.wav ", "   ", "b.wav"}},
-    {"NoEntries", Lines(kHeaderP + "|CHANNELS=4", ""), nullptr, 4, {}},
-    {"TwoChannelsThreeEntries", Lines(kHeaderP + "|CHANNELS=2|1|2|3", ""), nullptr, 2, {"1", "2", "3"}},
-    {"TwoChannelsFiveEntries", Lines(kHeaderP + "|CHANNELS=2|1|2|3|4|5", ""), nullptr, 2, {"1", "2", "3", "4", "5"}},
-    {"NulEndsText", Lines(kHeaderP + "|CHANNELS=2|a.wav|", std::string("b.wav\0c.wav", 11)), nullptr, 2, {"a.wav", "b.wav"}},
-    {"Empty", "", nullptr, -1, {}},
-    {"NulFirst", std::string("\0" "SONDARIUM PLAYLIST", 19), nullptr, -1, {}},
+class LoaderTest : public ::testing::TestWithParam<LoadCase> {
+protected:
+    std::string Path(const char* name) { return QDir(dir.path()).filePath(name).toStdString(); }
+    QTemporaryDir dir;
+    MessageObserver observer;
+    TFormMain form;  // no layout: the loaders need none
 };
 
-void PrintTo(const PlaylistCase& c, std::ostream* os) { *os << c.name; }
-
-class PlaylistTest : public LoaderTest, public ::testing::WithParamInterface<PlaylistCase> {};
-
-TEST_P(PlaylistTest, LoadsOrReports) {
-    const PlaylistCase& c = GetParam();
-    form.m_nChannels = -1;  // as the reset before every load leaves it
-    const bool bLoaded = form.LoadPlaylist(Write(c.bytes));
-    EXPECT_EQ(bLoaded, c.channels > 0);
-    ExpectMessage(c.message);
-    EXPECT_EQ(form.m_nChannels, c.channels);
-    EXPECT_EQ(*form.m_pPlayList, c.entries);
-}
-
-INSTANTIATE_TEST_SUITE_P(Files, PlaylistTest, ::testing::ValuesIn(kPlaylists),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(LoaderTest, PlaylistThatCannotBeReadGivesTheReadMessage) {
-    for (const std::string& path : {QDir(dir.path()).filePath("missing.lst").toStdString(), dir.path().toStdString()}) {
-        observer.clear();
-        EXPECT_FALSE(form.LoadPlaylist(path)) << path;
-        ExpectMessage(kReadP);
-    }
-}
-
-TEST_F(LoaderTest, PlaylistPathIsUsedByteForByte) {
-    const std::string path = Write(Lines(kHeaderP + "|", kBody), "sessione è #1.lst");
-    EXPECT_TRUE(form.LoadPlaylist(path));
-    EXPECT_EQ(*form.m_pPlayList, kFour);
-}
-
-TEST_F(LoaderTest, SecondLoadReplacesTheEntries) {
-    ASSERT_TRUE(form.LoadPlaylist(Write(Lines(kHeaderP + "|", kBody))));
-    ASSERT_TRUE(form.LoadPlaylist(Write(Lines(kHeaderP + "|CHANNELS=4|x", ""))));
-    EXPECT_EQ(*form.m_pPlayList, std::vector<std::string>{"x"});
-    EXPECT_EQ(form.m_nChannels, 4);
-}
-
-struct CombinationsCase {
-    const char* name;
+TEST_P(LoaderTest, LoadsOrReports) {
+    const LoadCase& c = GetParam();
     std::string bytes;
-    const char* message;
-    bool loaded;
-    std::vector<std::pair<int, int>> pairs;
-};
+    for (char ch : c.text) bytes += ch == '|' ? std::string(c.eol) : std::string(1, ch);
+    const std::string path = Path("session.txt");
+    std::ofstream(path, std::ios::binary) << bytes;
+    form.m_nChannels = -1;  // as the reset before every load leaves it
 
-const std::string kStart = kHeaderC + "|NBCOMBINATIONS:3|COMBINATIONS|";
-const std::vector<std::pair<int, int>> kThree = {{1, 2}, {2, 3}, {3, 1}};
-
-const CombinationsCase kCombinations[] = {
-    {"CrLf", Lines(kStart, "1\t2|2\t3|3\t1"), nullptr, true, kThree},
-    {"LfOnly", Lines(kStart, "1\t2|2\t3|3\t1", "\n"), nullptr, true, kThree},
-    {"CrOnly", Lines(kStart, "1\t2|2\t3|3\t1", "\r"), nullptr, true, kThree},
-    {"LastLineBroken", Lines(kStart, "1\t2|2\t3|3\t1|"), nullptr, true, kThree},
-    {"EndsWithEmptyLine", Lines(kStart, "1\t2|2\t3|3\t1||"), kMismatch, false, {{1, 2}, {2, 3}, {3, 1}, {0, 0}}},
-    {"NoMarker", Lines(kHeaderC + "|NBCOMBINATIONS:3|", "1\t2|2\t3|3\t1"), nullptr, true, kThree},
-    {"MarkerTrailingBlank", Lines(kHeaderC + "|NBCOMBINATIONS:3|COMBINATIONS |", "1\t2|2\t3|3\t1"), kMismatch, false,
-     {{0, 0}, {1, 2}, {2, 3}, {3, 1}}},
-    {"BlanksInsteadOfTabTextAfter", Lines(kStart, "1 2|  2 \t 3 poi|3    1\t9"), nullptr, true, kThree},
-    {"CommentAfterMarkerIsAPair", Lines(kHeaderC + "|NBCOMBINATIONS:2|COMBINATIONS|", "# nota|2\t1"), nullptr, true,
-     {{0, 0}, {2, 1}}},
-    {"HalfAPair", Lines(kHeaderC + "|NBCOMBINATIONS:1|COMBINATIONS|", "7"), nullptr, true, {{7, 0}}},
-    {"LinesBetweenIgnored", Lines(kHeaderC + "|commento|NBCOMBINATIONS: 1|COMBINATIONS 2|COMBINATIONS|", "4\t4"),
-     nullptr, true, {{4, 4}}},
-    {"Count0", Lines(kHeaderC + "|NBCOMBINATIONS:0|COMBINATIONS", ""), kCount, false, {}},
-    {"CountNegative", Lines(kHeaderC + "|NBCOMBINATIONS:-2|COMBINATIONS|1\t2", ""), kCount, false, {}},
-    {"CountNotANumber", Lines(kHeaderC + "|NBCOMBINATIONS:tre|COMBINATIONS|1\t2", ""), kCount, false, {}},
-    {"CountLineBlankInFront", Lines(kHeaderC + "| NBCOMBINATIONS:1|COMBINATIONS|1\t2", ""), kCount, false, {}},
-    {"NoCountLine", Lines(kHeaderC + "|COMBINATIONS|1\t2", ""), kMismatch, false, {{1, 2}}},
-    {"HeaderTrailingBlank", Lines(kHeaderC + " |NBCOMBINATIONS:1|1\t2", ""), kFormatC, false, {}},
-    {"HeaderCapitals", Lines("SONDARIUM Combinations|NBCOMBINATIONS:1|1\t2", ""), kFormatC, false, {}},
-    {"HeaderByteOrderMark", Lines("\xEF\xBB\xBF" + kHeaderC + "|NBCOMBINATIONS:1|1\t2", ""), kFormatC, false, {}},
-    {"Empty", "", nullptr, false, {}},
-};
-
-void PrintTo(const CombinationsCase& c, std::ostream* os) { *os << c.name; }
-
-class CombinationsTest : public LoaderTest, public ::testing::WithParamInterface<CombinationsCase> {};
-
-TEST_P(CombinationsTest, LoadsOrReports) {
-    const CombinationsCase& c = GetParam();
-    const bool bLoaded = form.LoadCombinations(Write(c.bytes));
-    EXPECT_EQ(bLoaded, c.loaded);
-    ExpectMessage(c.message);
-    std::vector<std::pair<int, int>> pairs;
-    for (const TTrackCombs& comb : form.m_Combinations) {
-        pairs.emplace_back(comb.nExcerptA, comb.nExcerptB);
-        EXPECT_TRUE(comb.strNotes.empty());
-        EXPECT_FALSE(comb.bPreferA || comb.bPreferB || comb.bNoPreference);
+    const bool bLoaded = c.bPlaylist ? form.LoadPlaylist(path) : form.LoadCombinations(path);
+    EXPECT_EQ(bLoaded, c.loaded && c.message == None);
+    EXPECT_EQ(Held(form, c.bPlaylist), c.loaded ? c.loaded : c.bPlaylist ? "-1:" : "");
+    if (c.message == None) {
+        EXPECT_TRUE(observer.messages.empty());
+        EXPECT_EQ(observer.beeps, 0);
+        return;
     }
-    EXPECT_EQ(pairs, c.pairs);
+    const ShownMessage& want = kMessages[c.message];
+    ASSERT_EQ(observer.messages.size(), 1u);
+    const ShownMessage& got = observer.messages[0];
+    EXPECT_EQ(got.text, want.text);
+    EXPECT_EQ(got.caption, want.caption);
+    EXPECT_EQ(got.icon, MsgIcon::Error);
+    EXPECT_EQ(got.beepBefore, want.beepBefore);
+    EXPECT_EQ(observer.beeps, want.beepBefore ? 1 : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, CombinationsTest, ::testing::ValuesIn(kCombinations),
+INSTANTIATE_TEST_SUITE_P(Files, LoaderTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(LoaderTest, CombinationsThatCannotBeReadGiveTheReadMessage) {
-    EXPECT_FALSE(form.LoadCombinations(QDir(dir.path()).filePath("missing.cmb").toStdString()));
-    ExpectMessage(kReadC);
+TEST_F(LoaderTest, UnreadableFilesGiveTheReadMessages) {
+    for (const std::string& path : {Path("manca.lst"), dir.path().toStdString()}) {
+        observer.clear();
+        EXPECT_FALSE(form.LoadPlaylist(path));
+        EXPECT_FALSE(form.LoadCombinations(path));
+        ASSERT_EQ(observer.messages.size(), 2u) << path;
+        EXPECT_EQ(observer.messages[0].text, kMessages[ReadP].text);
+        EXPECT_EQ(observer.messages[1].text, kMessages[ReadC].text);
+        EXPECT_TRUE(observer.messages[0].beepBefore && observer.messages[1].beepBefore);
+    }
+}
+
+TEST_F(LoaderTest, PathIsUsedByteForByteAndASecondLoadReplaces) {
+    const std::string path = Path("sessione è #1.lst");
+    std::ofstream(path, std::ios::binary) << "SONDARIUM PLAYLIST\nCHANNELS=2\na\nb";
+    ASSERT_TRUE(form.LoadPlaylist(path));
+    std::ofstream(path, std::ios::binary) << "SONDARIUM PLAYLIST\nCHANNELS=4\nx";
+    ASSERT_TRUE(form.LoadPlaylist(path));
+    EXPECT_EQ(Held(form, true), "4:x");
 }
 
 }  // namespace

@@ -7,8 +7,6 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
-#include <unistd.h>
-
 #include "app/TFormMain.h"
 #include "common/FileDialogDriver.h"
 #include "platform/ui/Messages.h"
@@ -67,7 +65,7 @@ TEST_F(ResultsTest, OneTestSessionIsEightLinesWithCrLf) {
     EXPECT_EQ(Read(Path("risultati.txt")), kHeading + "3\t1\t0\t1\t0\t\r\n");
 }
 
-TEST_F(ResultsTest, AnswersAndCommentsKeepTheirColumns) {
+TEST_F(ResultsTest, CommentsKeepTheirColumnsAndASecondSessionReplacesTheFirst) {
     form.m_Combinations = {Answered(3, 1, 'A'), Answered(2, 2, 'N', "forte\tpiano"),
                            Answered(1, 2, 'B', "riga1\r\nriga2\rfine\n"), Answered(4, 1, 'A', " più caldo ")};
     form.SaveResults();
@@ -76,73 +74,38 @@ TEST_F(ResultsTest, AnswersAndCommentsKeepTheirColumns) {
                                                "2\t2\t0\t0\t1\tforte piano\r\n"
                                                "1\t2\t0\t1\t0\triga1  riga2 fine \r\n"
                                                "4\t1\t1\t0\t0\t più caldo \r\n");
-}
-
-TEST_F(ResultsTest, SecondSessionReplacesTheFirstWholeAndLeavesNothingBeside) {
-    form.m_Combinations = {Answered(1, 2, 'A', std::string(500, 'x')), Answered(2, 1, 'B')};
-    form.SaveResults();
     form.m_Combinations = {Answered(5, 6, 'N')};
     form.SaveResults();
     EXPECT_EQ(Read(Path("risultati.txt")), kHeading + "5\t6\t0\t0\t1\t\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"risultati.txt"});
 }
 
-// Path of the first attempt, in a form the write cannot succeed with.
-struct UnwritableCase {
-    const char* name;
-    const char* path;  // relative to the temporary folder; "" is the folder itself
-};
-const UnwritableCase kUnwritable[] = {{"MissingFolder", "manca/risultati.txt"}, {"AFolder", ""}, {"Empty", nullptr}};
-
-void PrintTo(const UnwritableCase& c, std::ostream* os) { *os << c.name; }
-
-class UnwritableTest : public ResultsTest, public ::testing::WithParamInterface<UnwritableCase> {
-protected:
-    void SetUp() override {
-        const char* p = GetParam().path;
-        settings.EditFileResults->setText(p ? Path(p) : QString());
-        form.m_Combinations = {Answered(3, 1, 'B')};
+TEST_F(ResultsTest, UnwritablePathOffersAnotherUntilSavedOrCancelled) {
+    form.m_Combinations = {Answered(3, 1, 'B')};
+    // A folder that does not exist, a folder, no path at all: another path is
+    // asked for, and a name typed without extension gets ".txt".
+    for (const QString& bad : {Path("manca/risultati.txt"), dir.path(), QString()}) {
+        observer.clear();
+        settings.EditFileResults->setText(bad);
+        FileDialogDriver driver;
+        driver.Accept("altro", dir.path());
+        form.SaveResults();
+        ExpectFailureMessages(1);
+        EXPECT_EQ(driver.titles, QStringList{"Sondarium : Results"});
+        EXPECT_EQ(settings.EditFileResults->text(), Path("altro.txt"));
+        EXPECT_EQ(Read(Path("altro.txt")), kHeading + "3\t1\t0\t1\t0\t\r\n");
+        ASSERT_TRUE(QFile::remove(Path("altro.txt")));
     }
-};
-
-TEST_P(UnwritableTest, AnotherPathIsOfferedAndUsed) {
-    FileDialogDriver driver;
-    driver.Accept("altro", dir.path());  // typed without extension
-    form.SaveResults();
-    ExpectFailureMessages(1);
-    EXPECT_EQ(driver.titles, QStringList{"Sondarium : Results"});
-    EXPECT_EQ(settings.EditFileResults->text(), Path("altro.txt"));
-    EXPECT_EQ(Read(Path("altro.txt")), kHeading + "3\t1\t0\t1\t0\t\r\n");
-}
-
-TEST_P(UnwritableTest, OfferedAgainUntilCancelled) {
+    observer.clear();
+    settings.EditFileResults->setText(Path("manca/risultati.txt"));
     FileDialogDriver driver;
     driver.Accept(Path("manca/ancora.txt"));
     driver.Cancel();
     form.SaveResults();
     ExpectFailureMessages(2);
-    EXPECT_EQ(driver.titles.size(), 2);
     EXPECT_EQ(driver.Pending(), 0);
     EXPECT_EQ(settings.EditFileResults->text(), Path("manca/ancora.txt"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
-}
-
-INSTANTIATE_TEST_SUITE_P(Paths, UnwritableTest, ::testing::ValuesIn(kUnwritable),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(ResultsTest, ReadOnlyResultsFileIsNotReplaced) {
-    if (geteuid() == 0) GTEST_SKIP() << "the superuser may write any file";
-    QFile old(Path("risultati.txt"));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("vecchi risultati");
-    old.close();
-    ASSERT_TRUE(old.setPermissions(QFile::ReadOwner));
-    FileDialogDriver driver;
-    driver.Cancel();
-    form.m_Combinations = {Answered(1, 2, 'A')};
-    form.SaveResults();
-    ExpectFailureMessages(1);
-    EXPECT_EQ(Read(Path("risultati.txt")), "vecchi risultati");
 }
 
 }  // namespace
