@@ -8,6 +8,9 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <iterator>
+#include <utility>
+
 #include "platform/ui/Messages.h"
 
 namespace {
@@ -143,7 +146,8 @@ void TFormSessionSettings::ButtonCancelClick() { done(mrCancel); }
 void TFormSessionSettings::keyPressEvent(QKeyEvent* event) {
     // The form has no default and no cancel button: Enter and Escape do nothing.
     const int key = event->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || event->matches(QKeySequence::Cancel)) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape ||
+        event->matches(QKeySequence::Cancel)) {
         event->accept();
         return;
     }
