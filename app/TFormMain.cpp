@@ -163,13 +163,13 @@ void TFormMain::InitMainWindow() {
     SND_CHECK(FormSessionSettings != nullptr, "FormSessionSettings", UNIT);
     FormSessionSettings->setVisible(false);
 
-    // 7. and 8. The output devices, and the tracks when there are any.
+    // 7. and 8. The output devices and the tracks. The tracks are set up even
+    // when no output of the interface was found: SetupTracks then warns and
+    // builds them on the default output, so that a session can be rehearsed.
     TVecSndGuid VecDevices;
     EnumerateDevices(VecDevices);
-    if (!VecDevices.empty()) {
-        DumpDevices(VecDevices);
-        SetupTracks(VecDevices);
-    }
+    if (!VecDevices.empty()) DumpDevices(VecDevices);
+    SetupTracks(VecDevices);
 
     // 9. Nothing but the menu works until a session has loaded its first test.
     EnableTestControls(false);

@@ -126,16 +126,20 @@ void TFormMain::SetupTracks(TVecSndGuid& VecDevices) {
     }
     Log("SetupTracks: " + strFound);
 
-    const TVecSndGuid VecDefault(MAXTRACKS, TSndGuid{nullptr, DEFAULT_OUTPUT_DESCRIPTION});
+    // The four tracks share one manager on the default output: one stream keeps
+    // them aligned, and a default device that takes a single client still opens.
+    TSndTrack DefaultTrack;
     std::string strWhy;
     std::string strText = "Attenzione!\n" + strFound + ".\n";
-    if (OpenTracks(hWnd, VecDefault, m_Tracks, strWhy)) {
+    if (OpenTrack(hWnd, nullptr, DEFAULT_OUTPUT_DESCRIPTION, DefaultTrack, strWhy)) {
+        m_Tracks.assign(MAXTRACKS, DefaultTrack);
         Log(std::string("SetupTracks: le quattro tracce suonano su \"") + DEFAULT_OUTPUT_DESCRIPTION + "\"");
         strText += "Le quattro tracce suonano tutte sull'uscita audio principale:\n"
                    "la sessione si può provare, ma non è un test nella sala d'ascolto.\n";
     } else {
+        strWhy = std::string("uscita \"") + DEFAULT_OUTPUT_DESCRIPTION + "\" " + strWhy;
         Log("SetupTracks: nessuna traccia, anche l'" + strWhy);
-        strText += "Anche l'" + strWhy + ".\nNessuna traccia audio: i test si possono svolgere, ma senza suono.\n";
+        strText += "Anche l'" + strWhy + ".\nNessuna traccia audio: non si può avviare una sessione.\n";
     }
     ShowMessage(strText, WARNING_CAPTION, MsgIcon::Warning);
 }

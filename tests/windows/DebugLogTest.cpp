@@ -51,7 +51,11 @@ INSTANTIATE_TEST_SUITE_P(
                    "OUT 7-8 (1:UA-101)", "OUT 9-10 (1:UA-101)", "OUT 11-12 (1:UA-101)"},
                   {"", "", STARS, "  SOUND DEVICES:", "OUT 1-2 (1:UA-101)", "OUT 3-4 (1:UA-101)", "OUT 5-6 (1:UA-101)",
                    "OUT 7-8 (1:UA-101)", "OUT 9-10 (1:UA-101)", "OUT 11-12 (1:UA-101)"}},
-        StartCase{"none_matching", {"Driver audio principale", "OUT 1-2 (2:UA-101)"}, {}}),
+        // No device block; the log only records that the tracks went to the default output.
+        StartCase{"none_matching",
+                  {"Driver audio principale", "OUT 1-2 (2:UA-101)"},
+                  {"SetupTracks: Trovate 0 uscite audio \"1:UA-101\", ne servono 4",
+                   "SetupTracks: le quattro tracce suonano su \"Driver audio principale\""}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DebugLog, TheCombinationsOfTheExampleAreExactlyTheirBlock) {
