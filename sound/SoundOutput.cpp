@@ -44,6 +44,20 @@ HRESULT MakeFurtherBuffers(IDirectSound8* pDevice, LPDIRECTSOUNDBUFFER* apBuffer
     return S_OK;
 }
 
+// The temporary buffer list and the reader a new sound is made of; on failure
+// neither is left behind.
+HRESULT NewParts(DWORD dwNumBuffers, LPDIRECTSOUNDBUFFER*& apDSBuffer, CWaveFile*& pWaveFile) {
+    apDSBuffer = new (std::nothrow) LPDIRECTSOUNDBUFFER[dwNumBuffers]();
+    if (!apDSBuffer) return DXTRACE_ERR(L"new", E_OUTOFMEMORY);
+    pWaveFile = new (std::nothrow) CWaveFile();
+    if (!pWaveFile) {
+        ReleaseBuffers(apDSBuffer, 0);
+        apDSBuffer = nullptr;
+        return DXTRACE_ERR(L"new", E_OUTOFMEMORY);
+    }
+    return S_OK;
+}
+
 // No memory for the sound record itself: undo what was made for it.
 HRESULT NoSound(LPDIRECTSOUNDBUFFER* apBuffers, DWORD dwCount, CWaveFile* pWaveFile) {
     delete pWaveFile;
@@ -97,13 +111,9 @@ HRESULT CSoundManager::Create(CSound** ppSound, const wchar_t* strWaveFileName, 
     if (!m_pDevice) return CO_E_NOTINITIALIZED;
     if (!strWaveFileName || !ppSound || dwNumBuffers < 1) return E_INVALIDARG;
 
-    auto* apDSBuffer = new (std::nothrow) LPDIRECTSOUNDBUFFER[dwNumBuffers]();
-    if (!apDSBuffer) return DXTRACE_ERR(L"new", E_OUTOFMEMORY);
-    auto* pWaveFile = new (std::nothrow) CWaveFile();
-    if (!pWaveFile) {
-        ReleaseBuffers(apDSBuffer, 0);
-        return DXTRACE_ERR(L"new", E_OUTOFMEMORY);
-    }
+    LPDIRECTSOUNDBUFFER* apDSBuffer = nullptr;
+    CWaveFile* pWaveFile = nullptr;
+    if (FAILED(NewParts(dwNumBuffers, apDSBuffer, pWaveFile))) return E_OUTOFMEMORY;
     pWaveFile->Open(strWaveFileName, nullptr, WAVEFILE_READ);
     if (pWaveFile->GetSize() == 0) {
         delete pWaveFile;
@@ -143,13 +153,9 @@ HRESULT CSoundManager::CreateFromData(CSound** ppSound, BYTE* pbData, ULONG ulDa
     if (!m_pDevice) return CO_E_NOTINITIALIZED;
     if (!pbData || !ppSound || dwNumBuffers < 1) return E_INVALIDARG;
 
-    auto* apDSBuffer = new (std::nothrow) LPDIRECTSOUNDBUFFER[dwNumBuffers]();
-    if (!apDSBuffer) return DXTRACE_ERR(L"new", E_OUTOFMEMORY);
-    auto* pWaveFile = new (std::nothrow) CWaveFile();
-    if (!pWaveFile) {
-        ReleaseBuffers(apDSBuffer, 0);
-        return DXTRACE_ERR(L"new", E_OUTOFMEMORY);
-    }
+    LPDIRECTSOUNDBUFFER* apDSBuffer = nullptr;
+    CWaveFile* pWaveFile = nullptr;
+    if (FAILED(NewParts(dwNumBuffers, apDSBuffer, pWaveFile))) return E_OUTOFMEMORY;
     pWaveFile->OpenFromData(pbData, ulDataSize, pwfx, WAVEFILE_READ);
 
     DSBUFFERDESC dsbd = Describe(dwCreationFlags, ulDataSize, pwfx, guid3DAlgorithm);

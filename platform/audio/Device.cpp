@@ -114,7 +114,13 @@ HRESULT Device::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer**
     if (FAILED(answer)) return answer;
     SampleBlock* block = SampleBlock::Make(f, desc->dwBufferBytes);
     if (!block) return DSERR_OUTOFMEMORY;
-    auto* b = new (std::nothrow) SecondaryBuffer(link_, block, desc->dwFlags, faults_ && faults_->lostAtCreation);
+    hr = AddBuffer(block, desc->dwFlags, faults_ && faults_->lostAtCreation, ppBuffer);
+    return FAILED(hr) ? hr : answer;
+}
+
+// Makes a buffer over `block`, whose reference it takes over (and drops on failure).
+HRESULT Device::AddBuffer(SampleBlock* block, DWORD flags, bool lost, IDirectSoundBuffer** ppBuffer) {
+    auto* b = new (std::nothrow) SecondaryBuffer(link_, block, flags, lost);
     if (!b) {
         block->Release();
         return DSERR_OUTOFMEMORY;
@@ -125,7 +131,7 @@ HRESULT Device::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer**
     }
     if (faults_) ++faults_->buffersCreated;
     *ppBuffer = b;
-    return answer;
+    return DS_OK;
 }
 
 HRESULT Device::DuplicateSoundBuffer(IDirectSoundBuffer* original, IDirectSoundBuffer** ppDuplicate) {
@@ -137,18 +143,8 @@ HRESULT Device::DuplicateSoundBuffer(IDirectSoundBuffer* original, IDirectSoundB
     const HRESULT answer = CreationFault();
     if (FAILED(answer)) return answer;
     src->Block()->AddRef();
-    auto* b = new (std::nothrow) SecondaryBuffer(link_, src->Block(), src->Flags(), false);
-    if (!b) {
-        src->Block()->Release();
-        return DSERR_OUTOFMEMORY;
-    }
-    if (!b->Register()) {
-        b->Release();
-        return DSERR_OUTOFMEMORY;
-    }
-    if (faults_) ++faults_->buffersCreated;
-    *ppDuplicate = b;
-    return answer;
+    const HRESULT hr = AddBuffer(src->Block(), src->Flags(), false, ppDuplicate);
+    return FAILED(hr) ? hr : answer;
 }
 
 void Device::Retire(Voice* voice, SampleBlock* block) {

@@ -57,6 +57,7 @@ private:
     void Reclaim();
     // Answers the injected creation fault, if one is due.
     HRESULT CreationFault();
+    HRESULT AddBuffer(SampleBlock* block, DWORD flags, bool lost, IDirectSoundBuffer** ppBuffer);
 
     struct Retired {
         Voice* voice;
