@@ -59,8 +59,11 @@ int Configure(snd_pcm_t* pcm, const PcmRequest& want, PcmShape& got, const char*
     snd_pcm_sw_params_alloca(&sw);
     step = "refuses the start and wake-up thresholds";
     if ((err = snd_pcm_sw_params_current(pcm, sw)) < 0) return err;
-    // Start once the buffer is full so the first periods do not underrun.
-    snd_pcm_sw_params_set_start_threshold(pcm, sw, got.buffer);
+    // Start once the buffer is full so the first periods do not underrun. The
+    // thread writes whole periods, so "full" is the last whole period that fits:
+    // a buffer that is no multiple of the period (the plug layer gives such)
+    // would otherwise never reach its threshold and the stream would never start.
+    snd_pcm_sw_params_set_start_threshold(pcm, sw, got.period ? got.buffer - got.buffer % got.period : got.buffer);
     snd_pcm_sw_params_set_avail_min(pcm, sw, got.period);
     if ((err = snd_pcm_sw_params(pcm, sw)) < 0) return err;
     return 0;
