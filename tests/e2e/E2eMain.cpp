@@ -1,0 +1,25 @@
+// The end-to-end test's entry: the application object is made as the program's
+// own entry makes it (the framework's application with its exception display,
+// then the font substitutes); the test then builds the main window on the ALSA
+// back end. Listing the tests needs no application.
+#include <cstring>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "platform/ui/Application.h"
+#include "platform/ui/Fonts.h"
+
+int main(int argc, char** argv) {
+    bool listing = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--gtest_list_tests") == 0) listing = true;
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    std::unique_ptr<TApplication> pApplication;
+    if (!listing) {
+        pApplication = std::make_unique<TApplication>(argc, argv);
+        InstallFontSubstitutes();
+    }
+    return RUN_ALL_TESTS();
+}
