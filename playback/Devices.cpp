@@ -162,6 +162,10 @@ bool TFormMain::CreateTrackSound(CSound** ppSound, const std::string& strFileNam
     const HRESULT hr =
         m_Tracks[nTrack].pSM->Create(&pNewSound, wstrFileName.c_str(), TRACK_SOUND_FLAGS, GUID_NULL, 1);
     if (FAILED(hr) || !pNewSound) return false;
+    // A new buffer stands at full level; it stays silent until the next fade step
+    // gives it the session's volume, so a press right after loading cannot let
+    // both excerpts through at once.
+    if (LPDIRECTSOUNDBUFFER pSndBuf = pNewSound->GetBuffer(0)) pSndBuf->SetVolume(DSBVOLUME_MIN);
     *ppSound = pNewSound;
     return true;
 }
