@@ -10,6 +10,10 @@
 #include <functional>
 
 class TSpeedButton : public QAbstractButton {
+    // Its own meta-object lets findChildren tell a speed button from the other
+    // buttons of the same parent.
+    Q_OBJECT
+
 public:
     explicit TSpeedButton(QWidget* parent);
 
