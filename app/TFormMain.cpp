@@ -12,6 +12,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <utility>
+
 #include "app/ScrollEvents.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/SpeedButton.h"
@@ -70,6 +72,9 @@ TFormMain::~TFormMain() {
     // released here, so that no output keeps playing while the process winds down.
     if (!m_bClosed) ReleaseDevices();
     m_Combinations.clear();
+    // The last test's sounds are the window's to free (a new test frees the old ones).
+    for (TSndTrack& TheTrack : m_Tracks)
+        for (CSound*& pSound : TheTrack.apSound) delete std::exchange(pSound, nullptr);
     m_Tracks.clear();
     m_pClientArea->removeEventFilter(this);
     Forget(FormSplashScreen, this);
@@ -174,7 +179,8 @@ void TFormMain::InitMainWindow() {
     // 9. Nothing but the menu works until a session has loaded its first test.
     EnableTestControls(false);
 
-    // 10. The list goes; the tracks keep what they need of it.
+    // 10. The list goes with its ids; the tracks keep what they need of it.
+    for (TSndGuid& Entry : VecDevices) delete Entry.pGuid;
     VecDevices.clear();
 }
 
