@@ -26,6 +26,8 @@ struct AlsaFaultCase {
     const char* file;  // the second output's file: absolute, or inside the private HOME
 };
 
+void PrintTo(const AlsaFaultCase& c, std::ostream* os) { *os << c.name; }
+
 class UnwritableOutput : public ::testing::TestWithParam<AlsaFaultCase> {};
 
 std::uintmax_t SizeOf(const std::string& path) {

@@ -32,6 +32,8 @@ struct FaultCase {
     int nRefusedSounds;       // sounds of the later tests the output refuses, one message each
 };
 
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+
 void ExpectNoFailedCheck(const MessageObserver& observer) {
     // An internal check that fails ends the real program, and the session with it.
     for (const ShownMessage& m : observer.messages) EXPECT_NE(m.caption, "Check") << m.text;
