@@ -106,8 +106,12 @@ bool OpenTracks(HWND hWnd, const TVecSndGuid& VecOutputs, TVecSndTrack& Tracks, 
 void TFormMain::EnumerateDevices(TVecSndGuid& VecDevices) {
     TVecSndGuid VecListed;
     DirectSoundEnumerateW(DSEnumCallback, &VecListed);
+    // Only the matching entries keep their id copies; the others' go with the list.
     for (const TSndGuid& Entry : VecListed) {
-        if (Entry.strDescription.find(INTERFACE_TEXT) != std::string::npos) VecDevices.push_back(Entry);
+        if (Entry.strDescription.find(INTERFACE_TEXT) != std::string::npos)
+            VecDevices.push_back(Entry);
+        else
+            delete Entry.pGuid;
     }
 }
 

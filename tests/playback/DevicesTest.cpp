@@ -23,6 +23,12 @@ std::vector<std::string> Texts(const std::vector<ShownMessage>& messages) {
     return texts;
 }
 
+// The id copies of a listing are the caller's once start-up is done with them.
+void FreeIds(TVecSndGuid& VecDevices) {
+    for (TSndGuid& Entry : VecDevices) delete Entry.pGuid;
+    VecDevices.clear();
+}
+
 TEST(Devices, SixListedFiveMatchFourTracksOnTheFirstFour) {
     const std::vector<std::string> descriptions = {"Driver audio principale", "OUT 1-2 (1:UA-101)",
                                                    "OUT 3-4 (1:UA-101)", "OUT 5-6 (1:UA-101)",
@@ -57,6 +63,8 @@ TEST(Devices, SixListedFiveMatchFourTracksOnTheFirstFour) {
         EXPECT_EQ(rig.vb->Bits(k + 1), 16u);
     }
     EXPECT_EQ(rig.vb->OpenStreams(5), 0) << "the fifth matching output stays unused";
+    FreeIds(VecDevices);
+    FreeIds(VecAgain);
 }
 
 struct MatchCase {
@@ -83,6 +91,7 @@ TEST(Devices, TheInterfaceTextIsAByteWiseCaseSensitiveSubstring) {
     std::vector<std::string> found;
     for (const TSndGuid& Entry : VecDevices) found.push_back(Entry.strDescription);
     EXPECT_EQ(found, expected);
+    FreeIds(VecDevices);
 }
 
 // What a machine without four usable outputs of the interface gets.
@@ -145,6 +154,7 @@ TEST_P(DevicesFallback, WarnsAndBuildsOnTheDefaultOutputOrNothing) {
     }
     form.ReleaseDevices();
     form.m_Tracks.clear();
+    FreeIds(VecDevices);
 }
 
 INSTANTIATE_TEST_SUITE_P(
