@@ -13,13 +13,13 @@
 #include <string>
 
 #include "platform/audio/DSound.h"
-#include "platform/resources/Resources.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/SpeedButton.h"
 #include "session/TFormSessionSettings.h"
 #include "sound/SoundOutput.h"
 #include "windows/DragLabel.h"
+#include "windows/EmbeddedSound.h"
 
 namespace {
 const char* const UNIT = "TFormAmbisonicSetup";
@@ -246,13 +246,9 @@ void TFormAmbisonicSetup::CreateTestSounds() {
     for (int i = 0; i < MAXTRACKS; ++i) PositionLabel(i)->Tag = i;
     CaptionLabels();
 
-    HRSRC hFound = FindResourceW(nullptr, L"TEST_WAV", RT_RCDATA);
-    SND_CHECK(hFound, "hFound", UNIT);
-    HGLOBAL hRes = hFound ? LoadResource(nullptr, hFound) : nullptr;
-    SND_CHECK(hRes, "hRes", UNIT);
-    const void* pBuf = hRes ? LockResource(hRes) : nullptr;
-    SND_CHECK(pBuf, "pBuf", UNIT);
-    const DWORD nSize = hFound ? SizeofResource(nullptr, hFound) : 0;
+    const TEmbeddedSound testSound = LockEmbeddedSound(L"TEST_WAV", UNIT);
+    const void* pBuf = testSound.pBuf;
+    const DWORD nSize = testSound.nSize;
     SND_CHECK(nSize != 0, "nSize", UNIT);
 
     for (int i = 0; i < MAXTRACKS; ++i) {

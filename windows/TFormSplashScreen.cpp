@@ -6,9 +6,9 @@
 #include <QPixmap>
 #include <QShowEvent>
 
-#include "platform/resources/Resources.h"
 #include "platform/sndplay/SndPlay.h"
 #include "platform/ui/Messages.h"
+#include "windows/EmbeddedSound.h"
 
 namespace {
 const char* const UNIT = "TFormSplashScreen";
@@ -43,12 +43,7 @@ bool TFormSplashScreen::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormSplashScreen::FormShow() {
-    HRSRC hFound = FindResourceW(nullptr, L"INTRO_WAV", RT_RCDATA);
-    SND_CHECK(hFound, "hFound", UNIT);
-    HGLOBAL hRes = hFound ? LoadResource(nullptr, hFound) : nullptr;
-    SND_CHECK(hRes, "hRes", UNIT);
-    const void* pBuf = hRes ? LockResource(hRes) : nullptr;
-    SND_CHECK(pBuf, "pBuf", UNIT);
+    const void* pBuf = LockEmbeddedSound(L"INTRO_WAV", UNIT).pBuf;
     // Once, in the background; the player reads the image's header itself.
     if (pBuf) sndPlaySoundW(pBuf, SND_ASYNC | SND_MEMORY);
 }
