@@ -124,3 +124,22 @@ HRESULT DirectSoundCreate8(LPCGUID lpcGuidDevice, LPDIRECTSOUND8* ppDS8, IUnknow
 // Why the last DirectSoundCreate8 on this thread failed, in words a message can
 // show ("device busy: held by another program", ...); empty after a success.
 const char* DirectSoundLastOpenError();
+
+// Commands issued together. Between DirectSoundBeginDeferred and
+// DirectSoundCommitDeferred, Play, Stop, SetVolume and SetCurrentPosition on any
+// buffer of any device object are held back; the commit hands them all over at
+// once, and every stream applies the whole set at one and the same period
+// boundary, so the buffers of one stream start, stop, move and change level on
+// the same frame. Brackets nest; only the outermost commit hands the set over.
+// Calls outside a bracket take effect as they come. Control thread only.
+void DirectSoundBeginDeferred();
+void DirectSoundCommitDeferred();
+
+// Brackets a scope's commands as one set.
+class CDeferredCommands {
+public:
+    CDeferredCommands() { DirectSoundBeginDeferred(); }
+    ~CDeferredCommands() { DirectSoundCommitDeferred(); }
+    CDeferredCommands(const CDeferredCommands&) = delete;
+    CDeferredCommands& operator=(const CDeferredCommands&) = delete;
+};

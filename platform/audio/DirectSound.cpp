@@ -8,6 +8,7 @@
 namespace {
 
 thread_local std::string lastOpenError;
+int deferredDepth = 0;  // control thread only
 
 // Descriptions come as UTF-8; a malformed sequence becomes U+FFFD.
 std::wstring Widen(const std::string& s) {
@@ -64,3 +65,9 @@ HRESULT DirectSoundCreate8(LPCGUID lpcGuidDevice, LPDIRECTSOUND8* ppDS8, IUnknow
 }
 
 const char* DirectSoundLastOpenError() { return lastOpenError.c_str(); }
+
+// The commit is not wired to the mixer yet: commands take effect as they come.
+void DirectSoundBeginDeferred() { ++deferredDepth; }
+void DirectSoundCommitDeferred() {
+    if (deferredDepth > 0) --deferredDepth;
+}
