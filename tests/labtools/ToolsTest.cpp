@@ -119,6 +119,7 @@ TEST(LabTools, CommandLinesNameWhatIsWrong) {
         {pairs + " --excerpts 4 --seed", 2, "--seed: manca il valore"},
         {pairs + " --excerpts 4 --out a --out-dir b", 2, "scegliere uno dei due"},
         {pairs + " --excerpts 4 --excerpts 5", 2, "opzione ripetuta"},
+        {pairs + " --excerpts 101", 2, "al più 100 brani per lista, non 101"},
         {report, 2, "manca almeno un file di risultati"},
         {report + " x.txt --plot x.jpg", 2, "deve finire con .svg o .png"},
         {report + " x.txt --table", 2, "opzione sconosciuta: \"--table\""},

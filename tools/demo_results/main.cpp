@@ -8,10 +8,10 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "PairSchedule.h"
+#include "TextFile.h"
 #include "files/parse/ResultsText.h"
 
 namespace {
@@ -19,13 +19,6 @@ namespace {
 constexpr int kCandidates = 6;
 constexpr double kLogWorth[] = {0.0, -0.7, 0.8};  // excerpts 1, 2, 3
 constexpr int kNoPreferencePerMille = 150;
-
-bool Write(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    return static_cast<bool>(out);
-}
 
 }  // namespace
 
@@ -56,8 +49,9 @@ int main(int argc, char** argv) {
             answers.push_back(c);
         }
         const std::string base = "candidate-0" + std::to_string(k);
-        ok = Write(folder / (base + ".cmb"), labstats::CombinationsText(tests)) && ok;
-        ok = Write(folder / (base + ".txt"), BuildResultsText("Candidato " + std::to_string(k), answers)) && ok;
+        ok = labstats::WriteTextFile(folder / (base + ".cmb"), labstats::CombinationsText(tests)) && ok;
+        const std::string results = BuildResultsText("Candidato " + std::to_string(k), answers);
+        ok = labstats::WriteTextFile(folder / (base + ".txt"), results) && ok;
     }
     if (!ok) std::fprintf(stderr, "make_demo_results: some files were not written\n");
     return ok ? 0 : 1;

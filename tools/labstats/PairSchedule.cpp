@@ -55,6 +55,9 @@ private:
         for (std::size_t i = 0; i < m_tests.size(); ++i)
             if (!m_used[i] && (m_order.empty() || Fits(m_tests[m_order.back()], m_tests[i]))) next.push_back(i);
         m_draw.Shuffle(next);
+        // A few random choices per step are enough to get out of a dead end
+        // (restarts do the rest), and keep the search's memory linear.
+        if (next.size() > 8) next.resize(8);
         for (std::size_t i : next) {
             m_used[i] = true;
             m_order.push_back(i);

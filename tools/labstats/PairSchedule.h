@@ -12,6 +12,8 @@
 
 namespace labstats {
 
+inline constexpr std::size_t MAXSCHEDULED = 100;
+
 // Uniform draws of our own on top of mt19937_64 (whose output sequence the
 // language fixes), so that one seed gives the same file with every compiler.
 class TDraw {
@@ -31,7 +33,8 @@ private:
 // Excerpts numbered from 1, all different. With 5 or more of them no test
 // shares an excerpt with the one before it; with bBothOrders, a pair's two
 // orders never stand next to each other. Empty when the rules cannot be met:
-// fewer than 2 excerpts, or exactly 2 with bBothOrders.
+// fewer than 2 excerpts, or exactly 2 with bBothOrders. Meant for sessions of
+// up to MAXSCHEDULED excerpts (the time grows with the square of the tests).
 std::vector<TExcerptPair> SchedulePairs(const std::vector<std::int32_t>& excerpts, bool bBothOrders,
                                         std::uint64_t seed);
 

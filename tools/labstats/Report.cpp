@@ -33,11 +33,6 @@ std::string Right(const std::string& s, std::size_t width) {
     return s.size() >= width ? s : std::string(width - s.size(), ' ') + s;
 }
 
-std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 TReport BuildReport(const std::vector<std::string>& paths) {
@@ -92,7 +87,7 @@ std::string ReportText(const TReport& r) {
 
     t += "\nCandidati (terne circolari d e coefficiente di consistenza zeta di Kendall)\n";
     for (const TCandidate& c : r.candidates) {
-        t += BaseName(c.strFile) + "  \"" + c.strName + "\": " + std::to_string(c.nTests) + " test, ";
+        t += c.strFile + "  \"" + c.strName + "\": " + std::to_string(c.nTests) + " test, ";
         if (c.consistency.bJudgedAll)
             t += std::to_string(c.consistency.nExcerpts) + " brani, d = " + Fixed(c.consistency.circularTriads, 2) +
                  ", zeta = " + Fixed(c.consistency.zeta, 3) + "\n";

@@ -4,13 +4,13 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "PairSchedule.h"
+#include "TextFile.h"
 
 namespace {
 
@@ -80,6 +80,9 @@ TOptions ParseOptions(int argc, char** argv) {
     }
     if (!o.only.empty() && o.only.size() < 2) throw TUsageError{"--only: servono almeno 2 brani"};
     const std::size_t nUsed = o.only.empty() ? static_cast<std::size_t>(o.nExcerpts) : o.only.size();
+    if (nUsed > labstats::MAXSCHEDULED)
+        throw TUsageError{"al più " + std::to_string(labstats::MAXSCHEDULED) + " brani per lista, non " +
+                          std::to_string(nUsed)};
     if (o.bBothOrders && nUsed < 3)
         throw TUsageError{"--both-orders: con 2 brani i due ordini starebbero per forza uno accanto all'altro; "
                           "servono almeno 3 brani"};
@@ -90,11 +93,9 @@ TOptions ParseOptions(int argc, char** argv) {
 }
 
 bool WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) std::fprintf(stderr, "sondarium-pairs: impossibile scrivere \"%s\"\n", path.c_str());
-    return static_cast<bool>(out);
+    if (labstats::WriteTextFile(path, text)) return true;
+    std::fprintf(stderr, "sondarium-pairs: impossibile scrivere \"%s\"\n", path.c_str());
+    return false;
 }
 
 }  // namespace

@@ -4,12 +4,12 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "Plot.h"
 #include "Report.h"
+#include "TextFile.h"
 
 namespace {
 
@@ -28,11 +28,9 @@ bool EndsWith(const std::string& s, const std::string& end) {
 }
 
 bool WriteText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) std::fprintf(stderr, "sondarium-report: impossibile scrivere \"%s\"\n", path.c_str());
-    return static_cast<bool>(out);
+    if (labstats::WriteTextFile(path, text)) return true;
+    std::fprintf(stderr, "sondarium-report: impossibile scrivere \"%s\"\n", path.c_str());
+    return false;
 }
 
 // Qt draws text only with a platform; without a display the offscreen one
