@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -97,7 +98,8 @@ std::string Slurp(const std::string& path) {
 }
 
 TRun RunTool(const std::string& command) {
-    const std::string base = testing::TempDir() + "labtools_run";
+    // Test cases run as processes side by side: each its own capture files.
+    const std::string base = testing::TempDir() + "labtools_run_" + std::to_string(getpid());
     const int raw = std::system((command + " >" + base + ".out 2>" + base + ".err").c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(base + ".out"), Slurp(base + ".err")};
 }

@@ -59,8 +59,8 @@ TReport BuildReport(const std::vector<std::string>& paths) {
 }
 
 std::string ReportText(const TReport& r) {
-    std::string t = "Risultati: " + std::to_string(r.candidates.size()) + " file letti, " + std::to_string(r.nTests) +
-                    " test\n";
+    std::string t = "File di risultati letti: " + std::to_string(r.candidates.size()) +
+                    ", test: " + std::to_string(r.nTests) + "\n";
     if (r.nSelfTests > 0)
         t += std::to_string(r.nSelfTests) + " test di un brano con se stesso non contati\n";
 

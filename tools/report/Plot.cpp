@@ -132,7 +132,7 @@ void DrawMatrix(QPainter& p, const labstats::TReport& r) {
     int nTies = 0;
     for (std::size_t i = 0; i < n; ++i) nTies += m.Ties(i);
     p.drawText(QRectF(580, bottom + 8, 500, 18), Qt::AlignLeft,
-               QString("\"Non saprei\": %1 risposte, non contate nella griglia").arg(nTies / 2));
+               QString("risposte \"Non saprei\" (non contate nella griglia): %1").arg(nTies / 2));
 }
 
 void Draw(QPainter& p, const labstats::TReport& r) {
