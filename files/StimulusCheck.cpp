@@ -30,9 +30,9 @@ TStimulusFile Refuse(TStimulusFile f, TStimulusProblem problem, std::string strD
     return f;
 }
 
-std::string Seconds(double s) {
+std::string Seconds(double s, int nDecimals = 3) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.3f s", s);
+    std::snprintf(text, sizeof text, "%.*f s", nDecimals, s);
     return text;
 }
 
@@ -40,6 +40,22 @@ std::string Seconds(double s) {
 // by duration without rounding.
 bool SameDuration(const TStimulusFile& a, const TStimulusFile& b) {
     return a.Frames() * b.nSamplesPerSec == b.Frames() * a.nSamplesPerSec;
+}
+
+// The durations of files that differ, with enough decimals to tell them apart
+// (a few samples make a loop drift as surely as seconds do).
+std::vector<std::string> Durations(const std::vector<const TStimulusFile*>& files) {
+    for (int nDecimals : {3, 6}) {
+        std::vector<std::string> texts;
+        bool bClear = true;
+        for (const TStimulusFile* f : files) {
+            texts.push_back(Seconds(f->Seconds(), nDecimals));
+            for (std::size_t i = 0; i + 1 < texts.size(); ++i)
+                bClear &= texts[i] != texts.back() || SameDuration(*files[i], *f);
+        }
+        if (bClear || nDecimals == 6) return texts;
+    }
+    return {};
 }
 
 std::string ListWithRest(const std::vector<std::string>& items) {
@@ -131,11 +147,13 @@ TStimulusReport CheckStimuli(const std::vector<std::string>& entries, int nChann
     for (std::int32_t k : used) {
         bool bRates = false, bFormats = false, bLengths = false;
         const TStimulusFile* first = nullptr;
+        std::vector<const TStimulusFile*> playable;
         std::string strRates, strFormats, strLengths;
         for (std::size_t c = 0; c < K; ++c) {
             const TStimulusFile* f = file(k, c);
             if (!f->Playable()) continue;
             if (!first) first = f;
+            playable.push_back(f);
             bRates |= f->nSamplesPerSec != first->nSamplesPerSec;
             bFormats |= f->wFormatTag != first->wFormatTag || f->wBitsPerSample != first->wBitsPerSample ||
                         f->nChannels != first->nChannels;
@@ -143,8 +161,8 @@ TStimulusReport CheckStimuli(const std::vector<std::string>& entries, int nChann
             const std::string sep = strRates.empty() ? "" : ", ";
             strRates += sep + std::to_string(f->nSamplesPerSec) + " Hz";
             strFormats += sep + FormatDescription(*f);
-            strLengths += sep + Seconds(f->Seconds());
         }
+        for (const std::string& d : Durations(playable)) strLengths += (strLengths.empty() ? "" : ", ") + d;
         const std::string strWho = "Brano " + std::to_string(k) + ": i file hanno ";
         if (bRates)
             report.warnings.push_back({TStimulusWarningKind::ExcerptRates, 0, k, 0,
@@ -166,7 +184,7 @@ TStimulusReport CheckStimuli(const std::vector<std::string>& entries, int nChann
             report.warnings.push_back(
                 {TStimulusWarningKind::TestLengths, int(n) + 1, t.nExcerptA, t.nExcerptB,
                  "Test " + std::to_string(n + 1) + ": A (brano " + std::to_string(t.nExcerptA) + ") e B (brano " +
-                     std::to_string(t.nExcerptB) + ") durano " + Seconds(a->Seconds()) + " e " + Seconds(b->Seconds()) +
+                     std::to_string(t.nExcerptB) + ") durano " + Durations({a, b})[0] + " e " + Durations({a, b})[1] +
                      ": dopo il primo passaggio i due brani non sono più allineati"});
             break;
         }
