@@ -17,8 +17,11 @@ struct TDecoded {
     unsigned nChannels = 0;
     unsigned nRate = 0;
     std::vector<float> samples;   // interleaved
-    float fFullScale = 1.0f;      // the largest magnitude the format can hold
 };
+
+// A peak within 0.1 dB of full scale counts as 0 dBFS: the largest integer
+// sample lies below 1 (32767/32768), and a peak this close clips on playback.
+constexpr double CLIP_PEAK = 0.98855;  // -0.1 dBFS
 
 float Decode(const BYTE* p, unsigned nBits, bool bFloat) {
     if (bFloat) {
@@ -49,7 +52,6 @@ bool Load(const TStimulusFile& file, TDecoded& out) {
     const unsigned nBits = pwfx->wBitsPerSample, nStep = nBits / 8;
     out.nChannels = pwfx->nChannels;
     out.nRate = pwfx->nSamplesPerSec;
-    out.fFullScale = bFloat ? 1.0f : float(1.0 - std::ldexp(1.0, 1 - int(nBits)));
     const std::size_t nSamples = std::size_t(file.Frames()) * out.nChannels;
     out.samples.resize(nSamples);
     for (std::size_t i = 0; i < nSamples; ++i) out.samples[i] = Decode(bytes.data() + i * nStep, nBits, bFloat);
@@ -73,7 +75,7 @@ TMeasure Peaks(const TDecoded& d) {
     for (float v : d.samples) {
         const double a = std::fabs(v);
         m.dPeak = std::max(m.dPeak, a);
-        if (a >= d.fFullScale) m.bClips = true;
+        if (a >= CLIP_PEAK) m.bClips = true;
     }
     return m;
 }
@@ -105,7 +107,6 @@ TMeasure MeasureExcerpt(const std::vector<const TStimulusFile*>& files) {
     all.nChannels = nChannels;
     all.nRate = parts[0].nRate;
     all.samples.assign(nFrames * nChannels, 0.0f);
-    all.fFullScale = 2.0f;  // clipping is judged file by file
     unsigned nOffset = 0;
     for (const TDecoded& p : parts) {
         const std::size_t n = p.samples.size() / p.nChannels;
@@ -114,6 +115,7 @@ TMeasure MeasureExcerpt(const std::vector<const TStimulusFile*>& files) {
         nOffset += p.nChannels;
     }
     TMeasure m = Peaks(all);
+    m.bClips = false;  // judged file by file
     m.dLoudness = Integrated(all.nChannels, all.nRate, all.samples);
     return m;
 }

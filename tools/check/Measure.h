@@ -11,7 +11,7 @@ struct TMeasure {
     bool bOk = false;
     double dPeak = 0.0;        // largest sample magnitude, full scale 1
     double dLoudness = 0.0;    // LUFS; -HUGE_VAL for silence
-    bool bClips = false;       // a sample at the format's full scale
+    bool bClips = false;       // a peak at 0 dBFS (within 0.1 dB)
 };
 
 // Every channel of every file counts alike: the loudspeakers of the square
