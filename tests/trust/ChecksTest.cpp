@@ -7,6 +7,8 @@
 #include "common/WavBuilder.h"
 #include "files/StimulusCheck.h"
 #include "platform/audio/DSound.h"
+#include "platform/audio/virtual/VirtualBackend.h"
+#include "sound/SoundOutput.h"
 #include "playback/OutputWatch.h"
 
 namespace {
@@ -107,6 +109,29 @@ TEST(OutputWatch, TellsOncePerFailureAndNamesTheTestsItSpoiled) {
     EXPECT_NE(log[4].find("\"A\" è ancora guasta"), std::string::npos) << log[4];
     EXPECT_EQ(watch.CompletionText("Fine."), "Fine.  Attenzione: un'uscita audio non ha suonato durante i test 2, 3, 6.");
     EXPECT_EQ(TestList({1, 2, 3, 5, 7, 8}), "1-3, 5, 7, 8");
+}
+
+// What the watch is fed on the program's own tracks: a failed stream and a lost
+// buffer show through the sounds loaded there.
+TEST(OutputWatch, ReadsEachOutputFromTheSoundsOfItsTrack) {
+    auto vb = audio::VirtualBackend::Install(audio::VirtualBackend::UA101Outputs());
+    CSoundManager managers[3];
+    TVecSndTrack tracks(3);
+    std::vector<BYTE> samples(4410 * 2);
+    WAVEFORMATEX wfx{WAVE_FORMAT_PCM, 1, 44100, 88200, 2, 16, 0};
+    for (int t = 0; t < 3; ++t) {
+        ASSERT_EQ(managers[t].Initialize(nullptr, DSSCL_PRIORITY, const_cast<GUID*>(&vb->Id(t + 1))), DS_OK);
+        tracks[t] = {&managers[t], "out" + std::to_string(t), {nullptr, nullptr}};
+        if (t < 2) managers[t].CreateFromData(&tracks[t].apSound[1], samples.data(), ULONG(samples.size()), &wfx, 0, GUID_NULL, 1);
+    }
+    vb->FailStream(2, DSERR_NODRIVER);
+    vb->LoseBuffers(1);
+    const std::vector<TOutputStatus> got = OutputStatuses(tracks);
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0].hr, DSERR_BUFFERLOST);
+    EXPECT_EQ(got[1].hr, DSERR_NODRIVER);
+    EXPECT_EQ(got[2].hr, S_FALSE) << "a track with nothing loaded is not judged";
+    for (TSndTrack& t : tracks) delete t.apSound[1];
 }
 
 }  // namespace
