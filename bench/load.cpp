@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchWave.h"
 #include "platform/audio/virtual/VirtualBackend.h"
 #include "sound/SoundOutput.h"
 
@@ -14,40 +15,6 @@ namespace {
 
 constexpr std::uint32_t RATE = 44100;
 constexpr std::uint32_t SECONDS = 60;
-
-void Put32(std::vector<unsigned char>& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-void Put16(std::vector<unsigned char>& b, std::uint16_t v) {
-    b.push_back(static_cast<unsigned char>(v));
-    b.push_back(static_cast<unsigned char>(v >> 8));
-}
-
-void WriteWave(const std::string& path, std::uint32_t seed) {
-    const std::uint32_t dataBytes = RATE * SECONDS * 2;
-    std::vector<unsigned char> b;
-    b.reserve(44 + dataBytes);
-    b.insert(b.end(), {'R', 'I', 'F', 'F'});
-    Put32(b, 36 + dataBytes);
-    b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    Put32(b, 16);
-    Put16(b, 1);
-    Put16(b, 1);
-    Put32(b, RATE);
-    Put32(b, RATE * 2);
-    Put16(b, 2);
-    Put16(b, 16);
-    b.insert(b.end(), {'d', 'a', 't', 'a'});
-    Put32(b, dataBytes);
-    std::uint32_t x = seed;
-    for (std::uint32_t i = 0; i < dataBytes / 2; ++i) {
-        x = x * 1664525u + 1013904223u;
-        Put16(b, static_cast<std::uint16_t>(x >> 16));
-    }
-    FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(b.data(), 1, b.size(), f);
-    std::fclose(f);
-}
 
 }  // namespace
 
@@ -58,7 +25,7 @@ int main() {
     std::vector<std::string> files;
     for (int i = 0; i < 8; ++i) {
         files.push_back((dir / ("excerpt" + std::to_string(i) + ".wav")).string());
-        WriteWave(files.back(), static_cast<std::uint32_t>(i + 1));
+        bench::WriteWave(files.back(), SECONDS, static_cast<std::uint32_t>(i + 1));
     }
     std::uintmax_t total = 0;
     for (auto& f : files) total += fs::file_size(f);

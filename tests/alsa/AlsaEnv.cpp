@@ -17,6 +17,7 @@ public:
             {"card8", "", ""},                   {"full", "Pieno", "/dev/full"},
         };
         pcms.push_back({"gone", "Sparita", "gone/gone.raw"});  // the tests remove the subfolder
+        pcms.push_back({"piped", "Tubo", "|head -c 1000 >/dev/null"});  // a reader that quits at once
         home = new Home(pcms, "pcm.missing { type hw card 31 hint.description \"Assente\" }\n"
                               "pcm.!default { type file slave.pcm \"null\" file \"/dev/null\" format \"raw\" }\n");
     }

@@ -258,7 +258,9 @@ TEST_P(AlsaFailsMidPlay, StatusFailsWithoutHangingTheControlThread) {
 
 INSTANTIATE_TEST_SUITE_P(Devices, AlsaFailsMidPlay,
                          ::testing::Values(MidPlayCase{"UnwritableFile", "Pieno", nullptr},
-                                           MidPlayCase{"FolderRemovedThenBack", "Sparita", "gone"}),
+                                           MidPlayCase{"FolderRemovedThenBack", "Sparita", "gone"},
+                                           // Without SIGPIPE ignored the process would die here (status 141).
+                                           MidPlayCase{"PipeReaderQuits", "Tubo", nullptr}),
                          [](const ::testing::TestParamInfo<MidPlayCase>& i) { return std::string(i.param.name); });
 
 }  // namespace

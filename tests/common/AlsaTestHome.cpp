@@ -18,7 +18,7 @@ Home::Home(const std::vector<FilePcm>& pcms, const std::string& extra) {
     std::ofstream rc(dir_ + "/.asoundrc");
     for (const FilePcm& p : pcms) {
         rc << "pcm." << p.name << " {\n  type file\n  slave.pcm \"null\"\n  file \""
-           << (p.file.empty() ? RawPath(p.name) : p.file[0] == '/' ? p.file : dir_ + "/" + p.file) << "\"\n  format \"raw\"\n";
+           << (p.file.empty() ? RawPath(p.name) : p.file[0] == '/' || p.file[0] == '|' ? p.file : dir_ + "/" + p.file) << "\"\n  format \"raw\"\n";
         if (!p.description.empty()) rc << "  hint.description \"" << p.description << "\"\n";
         rc << "}\n";
     }

@@ -12,7 +12,7 @@ namespace alsatest {
 struct FilePcm {
     std::string name;         // ALSA name, also the file's base name (NAME.raw)
     std::string description;  // hint description; empty: no hint
-    std::string file;         // path written to, relative to the folder unless absolute; empty: NAME.raw
+    std::string file;         // path written to, relative to the folder unless absolute or a "|command"; empty: NAME.raw
 };
 
 class Home {

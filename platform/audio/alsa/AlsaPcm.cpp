@@ -1,6 +1,7 @@
 #include "platform/audio/alsa/AlsaPcm.h"
 
 #include <cerrno>
+#include <csignal>
 
 #include "platform/audio/DSound.h"
 #include "platform/audio/alsa/AlsaLog.h"
@@ -91,6 +92,9 @@ int OpenOne(const std::string& name, const std::string& shown, const PcmRequest&
 
 int OpenPcm(const std::string& name, const PcmRequest& want, snd_pcm_t*& pcm, PcmShape& got, std::string& why) {
     InstallLogHandler();
+    // A file PCM may write into a command ("|command"); once that reader quits,
+    // a write must fail as any output fails, not kill the process with SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
     int err = OpenOne(name, name, want, pcm, got, why);
     if (err >= 0) {
         Log("opened \"%s\": %u Hz, %u channels, %s, period %lu, buffer %lu frames", name.c_str(), got.rate,

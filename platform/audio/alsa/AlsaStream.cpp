@@ -235,8 +235,12 @@ bool AlsaStream::WriteAll(unsigned frames) {
             if (r >= 0) continue;
         }
         if (r < 0) {
-            // Underruns and suspends are recovered; anything else is a failed device.
-            if (snd_pcm_recover(pcm_, static_cast<int>(r), 1) < 0) {
+            // Underruns and suspends are recovered; anything else is a failed
+            // device. An underrun leaves the device in XRUN: EPIPE in any other
+            // state is a broken pipe (a file PCM's command that quit), which no
+            // recovery mends.
+            const bool bBrokenPipe = r == -EPIPE && snd_pcm_state(pcm_) != SND_PCM_STATE_XRUN;
+            if (bBrokenPipe || snd_pcm_recover(pcm_, static_cast<int>(r), 1) < 0) {
                 Fail(static_cast<int>(r), "failed while playing");
                 return false;
             }
