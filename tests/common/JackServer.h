@@ -51,6 +51,7 @@ public:
     void Stop();
     const std::vector<float>& Channel(std::size_t k) const { return data_[k]; }
     std::size_t Frames() const { return frames_.load(); }
+
     // Writes ports 2p and 2p+1 as raw S16_LE stereo, as an ALSA file PCM would.
     bool WritePair(std::size_t p, const std::string& path) const;
 
@@ -60,6 +61,7 @@ private:
     std::vector<jack_port_t*> in_;
     std::vector<std::vector<float>> data_;
     std::atomic<std::size_t> frames_{0};
+
 };
 
 }  // namespace jacktest
