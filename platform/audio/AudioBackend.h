@@ -56,6 +56,10 @@ public:
     virtual HRESULT Status() const noexcept = 0;
     // Any thread. Frames rendered but not yet heard (output latency).
     virtual std::uint32_t LatencyFrames() const noexcept = 0;
+    // Any thread. The rate the output runs at whatever the primary format
+    // asks (a sound server's), so the mixer renders at it; 0 when the output
+    // follows the primary format.
+    virtual std::uint32_t FixedRate() const noexcept { return 0; }
     // Control thread. Failures a test back end wants the device object to
     // report (Faults.h); null for a real output.
     virtual std::shared_ptr<InjectedFaults> Faults() const { return nullptr; }

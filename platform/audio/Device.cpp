@@ -21,6 +21,7 @@ HRESULT Device::Open(const GUID* id, Device** out, std::string& reason) {
     }
     auto* dev = new (std::nothrow) Device(std::move(stream));
     if (!dev) return DSERR_OUTOFMEMORY;
+    dev->mixer_.SetPrimary(dev->AtStreamRate(dev->mixer_.Primary()));
     hr = dev->stream_->Attach(&dev->mixer_);
     if (FAILED(hr)) {
         reason = "the output refused to start";
@@ -77,10 +78,17 @@ HRESULT Device::SetPrimaryFormat(const WAVEFORMATEX* wfx) {
     // The stream sizes its periods from the primary format, so the format only
     // changes while no period is being rendered.
     stream_->Detach();
-    mixer_.SetPrimary(f);
+    mixer_.SetPrimary(AtStreamRate(f));
     hr = stream_->Attach(&mixer_);
     if (FAILED(hr)) return hr;
     return stream_->FormatChanged();
+}
+
+// A sound server's output runs at the server's rate: the mixer converts every
+// buffer to it (and passes samples unchanged where the rates match).
+SampleFormat Device::AtStreamRate(SampleFormat f) const {
+    if (const std::uint32_t rate = stream_->FixedRate()) f.rate = rate;
+    return f;
 }
 
 HRESULT Device::CreationFault() {

@@ -55,6 +55,7 @@ private:
     ~Device();
     // Frees retired voices the mix thread can no longer see.
     void Reclaim();
+    SampleFormat AtStreamRate(SampleFormat f) const;
     // Answers the injected creation fault, if one is due.
     HRESULT CreationFault();
     HRESULT AddBuffer(SampleBlock* block, DWORD flags, bool lost, IDirectSoundBuffer** ppBuffer);

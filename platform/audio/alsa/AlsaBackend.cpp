@@ -81,7 +81,9 @@ private:
 
 class AlsaBackend : public IBackend {
 public:
-    explicit AlsaBackend(AlsaCardLister cards) : cards_(std::move(cards)) { alsa::InstallLogHandler(); }
+    AlsaBackend(AlsaCardLister cards, AlsaHeldCards held) : cards_(std::move(cards)), held_(std::move(held)) {
+        alsa::InstallLogHandler();
+    }
 
     std::vector<OutputInfo> Enumerate() override {
         std::vector<OutputInfo> infos;
@@ -113,7 +115,15 @@ private:
         }
         std::stable_sort(cards.begin(), cards.end(), [](const AlsaCard& a, const AlsaCard& b) { return a.index < b.index; });
         for (const AlsaCard& c : cards) heldCards_[c.pcm] = c;
-        return alsa::BuildOutputs(cards, alsa::ListHintedPcms());
+        std::vector<OutputEntry> entries = alsa::BuildOutputs(cards, alsa::ListHintedPcms());
+        if (held_) {
+            const std::vector<std::string> server = held_();
+            std::erase_if(entries, [&](const OutputEntry& e) {
+                return e.kind != OutputEntry::Kind::Default &&
+                       std::any_of(server.begin(), server.end(), [&](const std::string& card) { return alsa::NamesCard(e.pcm, card); });
+            });
+        }
+        return entries;
     }
 
     HRESULT OpenPair(const OutputEntry& e, std::unique_ptr<IOutputStream>& stream, std::string& reason) {
@@ -144,13 +154,15 @@ private:
     }
 
     AlsaCardLister cards_;
+    AlsaHeldCards held_;
     std::map<std::string, std::weak_ptr<AlsaStream>> shared_;  // card streams by ALSA name
     std::map<std::string, AlsaCard> heldCards_;
 };
 
 }  // namespace
 
-std::shared_ptr<IBackend> MakeAlsaBackend() { return MakeAlsaBackend(&ListAlsaCards); }
-std::shared_ptr<IBackend> MakeAlsaBackend(AlsaCardLister cards) { return std::make_shared<AlsaBackend>(std::move(cards)); }
+std::shared_ptr<IBackend> MakeAlsaBackend(AlsaCardLister cards, AlsaHeldCards held) {
+    return std::make_shared<AlsaBackend>(std::move(cards), std::move(held));
+}
 
 }  // namespace audio

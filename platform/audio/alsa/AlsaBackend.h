@@ -29,8 +29,16 @@ using AlsaCardLister = std::function<std::vector<AlsaCard>()>;
 // for its channel count, opened through the plug layer on that device.
 std::vector<AlsaCard> ListAlsaCards();
 
+// The cards a sound server holds, by ALSA id or number ("UA101", "1"): ALSA
+// lists none of their outputs, since the server plays on them.
+using AlsaHeldCards = std::function<std::vector<std::string>()>;
+
+// The program's outputs: where a JACK server answers when this is made, the
+// default output, JACK's outputs, then ALSA's without the cards the server
+// holds (JackBackend.h); ALSA's alone otherwise.
 std::shared_ptr<IBackend> MakeAlsaBackend();
-std::shared_ptr<IBackend> MakeAlsaBackend(AlsaCardLister cards);
+// ALSA's outputs alone, over the given cards.
+std::shared_ptr<IBackend> MakeAlsaBackend(AlsaCardLister cards, AlsaHeldCards held = {});
 
 // What ALSA itself reported (its error printing is routed here rather than to
 // the terminal), oldest first, at most the last few dozen lines.

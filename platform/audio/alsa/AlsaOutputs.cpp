@@ -43,6 +43,17 @@ GUID StableId(const std::string& key) {
     return g;
 }
 
+bool NamesCard(const std::string& pcm, const std::string& card) {
+    if (card.empty()) return false;
+    for (const std::string& lead : {"CARD=" + card, ":" + card}) {
+        for (std::size_t at = pcm.find(lead); at != std::string::npos; at = pcm.find(lead, at + 1)) {
+            const std::size_t end = at + lead.size();
+            if (end == pcm.size() || pcm[end] == ',') return true;
+        }
+    }
+    return false;
+}
+
 std::vector<HintedPcm> ListHintedPcms() {
     InstallLogHandler();
     std::vector<HintedPcm> list;

@@ -33,6 +33,10 @@ std::vector<HintedPcm> ListHintedPcms();
 // channels, then the hinted devices.
 std::vector<OutputEntry> BuildOutputs(const std::vector<AlsaCard>& cards, const std::vector<HintedPcm>& hints);
 
+// Whether the ALSA device `pcm` plays on `card` (an id or a number), as
+// "hw:CARD=UA101,DEV=0", "front:CARD=UA101" or "plughw:1,0" do.
+bool NamesCard(const std::string& pcm, const std::string& card);
+
 // 16 bytes of a fixed 128-bit hash (FNV-1a) of `key`: the same on every run.
 GUID StableId(const std::string& key);
 

@@ -1,0 +1,295 @@
+#include "platform/audio/jack/JackClient.h"
+
+#include <alsa/asoundlib.h>
+#include <jack/metadata.h>
+#include <jack/uuid.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "platform/audio/DSound.h"
+#include "platform/audio/alsa/AlsaLog.h"
+
+namespace audio::jack {
+namespace {
+
+using alsa::Log;
+
+// libjack's own messages go to the back end's log, never to the terminal: a
+// machine without a server must start silently.
+void Quiet(const char* msg) { Log("JACK: %s", msg); }
+void Silent(const char*) {}
+
+void RouteMessages() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        alsa::InstallLogHandler();
+        jack_set_error_function(&Quiet);
+        jack_set_info_function(&Silent);
+    });
+}
+
+std::string Property(jack_uuid_t subject) {
+    char* value = nullptr;
+    char* type = nullptr;
+    std::string r;
+    if (jack_get_property(subject, JACK_METADATA_PRETTY_NAME, &value, &type) == 0 && value) r = value;
+    if (value) jack_free(value);
+    if (type) jack_free(type);
+    return r;
+}
+
+// The card an alias such as "alsa_pcm:hw:UA101:in1" or "alsa:pcm:1:hw:1,0:playback"
+// names: what follows "hw:" up to ',' or ':'.
+std::string CardInAlias(const std::string& alias) {
+    const std::size_t at = alias.find("hw:");
+    if (at == std::string::npos) return "";
+    const std::size_t from = at + 3;
+    const std::size_t to = alias.find_first_of(",:", from);
+    return alias.substr(from, to == std::string::npos ? std::string::npos : to - from);
+}
+
+// The card's id, number and short name, from its control (which answers even
+// while a server holds the card's PCM).
+bool AskCard(const std::string& card, std::string& id, int& index, std::string& shortName) {
+    snd_ctl_t* ctl = nullptr;
+    if (snd_ctl_open(&ctl, ("hw:" + card).c_str(), 0) < 0) return false;
+    snd_ctl_card_info_t* info;
+    snd_ctl_card_info_alloca(&info);
+    const bool ok = snd_ctl_card_info(ctl, info) == 0;
+    if (ok) {
+        id = snd_ctl_card_info_get_id(info);
+        index = snd_ctl_card_info_get_card(info);
+        shortName = snd_ctl_card_info_get_name(info);
+    }
+    snd_ctl_close(ctl);
+    return ok;
+}
+
+}  // namespace
+
+std::shared_ptr<JackClient> JackClient::Connect() {
+    RouteMessages();
+    jack_status_t status{};
+    jack_client_t* c = jack_client_open("sondarium", JackNoStartServer, &status);
+    if (!c) return nullptr;
+    std::shared_ptr<JackClient> self(new JackClient(c));
+    if (jack_activate(c) != 0) {
+        Log("JACK: the client could not be activated");
+        return nullptr;
+    }
+    Log("JACK server \"%s\" answers: %u Hz, %u frames a cycle", jack_get_client_name(c), self->rate_,
+        jack_get_buffer_size(c));
+    return self;
+}
+
+JackClient::JackClient(jack_client_t* client) : client_(client) {
+    rate_ = jack_get_sample_rate(client_);
+    scratch_.assign(std::size_t(kChunk) * kMaxSourceChannels, 0.0f);
+    jack_set_process_callback(client_, &OnProcess, this);
+    jack_on_info_shutdown(client_, &OnShutdown, this);
+    jack_set_port_connect_callback(client_, &OnConnect, this);
+    jack_set_xrun_callback(client_, &OnXrun, this);
+}
+
+JackClient::~JackClient() {
+    // Closing stops the process thread first; no callback runs afterwards.
+    jack_client_close(client_);
+}
+
+std::vector<JackDevice> JackClient::Devices() {
+    std::vector<JackDevice> devices;
+    if (FAILED(serverStatus_.load())) return devices;
+    const char** names = jack_get_ports(client_, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsInput);
+    if (!names) return devices;
+    for (const char** n = names; *n; ++n) {
+        const std::string full = *n;
+        const std::string owner = full.substr(0, full.find(':'));
+        auto it = std::find_if(devices.begin(), devices.end(), [&](const JackDevice& d) { return d.client == owner; });
+        if (it == devices.end()) it = devices.insert(devices.end(), JackDevice{owner, {}, "", "", -1});
+        it->ports.push_back(full);
+    }
+    jack_free(names);
+    for (JackDevice& d : devices) d.name = NameOf(d.client, d.ports, d.card, d.cardIndex);
+    return devices;
+}
+
+// NAME: the pretty-name of the device's client, or the one its ports all
+// carry; else the short name of the card their aliases name; else the
+// client's own name. The card is found either way: JACK holds it.
+std::string JackClient::NameOf(const std::string& client, const std::vector<std::string>& ports, std::string& card,
+                               int& cardIndex) const {
+    std::string pretty;
+    if (char* uuid = jack_get_uuid_for_client_name(client_, client.c_str())) {
+        jack_uuid_t u;
+        if (jack_uuid_parse(uuid, &u) == 0) pretty = Property(u);
+        jack_free(uuid);
+    }
+    std::string portsPretty, shortName;
+    bool same = true;
+    std::vector<char> a(jack_port_name_size()), b(jack_port_name_size());
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        jack_port_t* p = jack_port_by_name(client_, ports[i].c_str());
+        if (!p) continue;
+        const std::string mine = Property(jack_port_uuid(p));
+        if (i == 0) portsPretty = mine;
+        same = same && mine == portsPretty;
+        if (!card.empty()) continue;
+        char* aliases[2] = {a.data(), b.data()};
+        const int n = jack_port_get_aliases(p, aliases);
+        for (int k = 0; k < n && card.empty(); ++k) {
+            const std::string named = CardInAlias(aliases[k]);
+            if (!named.empty() && !AskCard(named, card, cardIndex, shortName)) card.clear();
+        }
+    }
+    if (!pretty.empty()) return pretty;
+    if (same && !portsPretty.empty()) return portsPretty;
+    if (!shortName.empty()) return shortName;
+    return client;
+}
+
+int JackClient::Open(const std::string& label, const std::string& left, const std::string& right, std::string& why) {
+    if (FAILED(serverStatus_.load())) {
+        why = "the JACK server has shut down";
+        return -1;
+    }
+    unsigned slot = 0;
+    while (slot < kMaxSlots && slots_[slot].claimed) ++slot;
+    if (slot == kMaxSlots) {
+        why = "too many JACK outputs are open";
+        return -1;
+    }
+    Slot& s = slots_[slot];
+    const std::string targets[2] = {left, right};
+    jack_port_t* ports[2] = {nullptr, nullptr};
+    for (int c = 0; c < 2; ++c) {
+        const std::string name = label + (c == 0 ? " L" : " R");
+        ports[c] = jack_port_register(client_, name.c_str(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
+        if (!ports[c] || jack_connect(client_, jack_port_name(ports[c]), targets[c].c_str()) != 0) {
+            why = "JACK refused port \"" + name + "\" or its connection to \"" + targets[c] + "\"";
+            for (jack_port_t* p : ports)
+                if (p) jack_port_unregister(client_, p);
+            return -1;
+        }
+    }
+    s.status.store(DS_OK);
+    s.ports[0].store(ports[0]);
+    s.ports[1].store(ports[1]);
+    s.claimed = true;
+    return static_cast<int>(slot);
+}
+
+void JackClient::Close(unsigned slot) {
+    Slot& s = slots_[slot];
+    s.source.store(nullptr, std::memory_order_seq_cst);
+    jack_port_t* ports[2] = {s.ports[0].exchange(nullptr), s.ports[1].exchange(nullptr)};
+    WaitIdle(s);
+    // Our own disconnection is not reported as a fault: the slot has no ports now.
+    if (SUCCEEDED(serverStatus_.load()))
+        for (jack_port_t* p : ports)
+            if (p) jack_port_unregister(client_, p);
+    s.claimed = false;
+}
+
+void JackClient::Attach(unsigned slot, IMixSource* source) { slots_[slot].source.store(source, std::memory_order_seq_cst); }
+
+void JackClient::Detach(unsigned slot) {
+    Slot& s = slots_[slot];
+    s.source.store(nullptr, std::memory_order_seq_cst);
+    WaitIdle(s);
+}
+
+void JackClient::WaitIdle(Slot& s) {
+    // The callback marks a slot in use before it reads the slot's ports or
+    // source, so once the mark is clear none of them can still be used. The
+    // mark covers one slot's rendering only, so this wait is short.
+    while (s.inUse.load(std::memory_order_seq_cst)) std::this_thread::yield();
+}
+
+HRESULT JackClient::Status(unsigned slot) const noexcept {
+    const HRESULT server = serverStatus_.load(std::memory_order_acquire);
+    return FAILED(server) ? server : slots_[slot].status.load(std::memory_order_acquire);
+}
+
+std::uint32_t JackClient::LatencyFrames(unsigned slot) const noexcept {
+    jack_port_t* p = slots_[slot].ports[0].load();
+    if (!p || FAILED(serverStatus_.load())) return 0;
+    jack_latency_range_t range{0, 0};
+    jack_port_get_latency_range(p, JackPlaybackLatency, &range);
+    return range.max;
+}
+
+// ---- the server's threads ----
+
+int JackClient::OnProcess(jack_nframes_t frames, void* arg) {
+    static_cast<JackClient*>(arg)->Process(frames);
+    return 0;
+}
+
+void JackClient::Process(jack_nframes_t frames) noexcept {
+    // One pass over every JACK output of the program per cycle: every source
+    // renders the same frames of the same cycle.
+    for (Slot& s : slots_) RenderSlot(s, frames);
+    cycles_.fetch_add(1, std::memory_order_relaxed);
+}
+
+void JackClient::RenderSlot(Slot& s, jack_nframes_t frames) noexcept {
+    if (!s.ports[0].load(std::memory_order_relaxed)) return;
+    s.inUse.store(true, std::memory_order_seq_cst);
+    jack_port_t* left = s.ports[0].load(std::memory_order_seq_cst);
+    jack_port_t* right = s.ports[1].load(std::memory_order_seq_cst);
+    IMixSource* src = s.source.load(std::memory_order_seq_cst);
+    if (left && right) {
+        auto* out0 = static_cast<float*>(jack_port_get_buffer(left, frames));
+        auto* out1 = static_cast<float*>(jack_port_get_buffer(right, frames));
+        const unsigned sc = src ? src->PrimaryChannels() : 0;
+        if (sc < 1 || sc > kMaxSourceChannels) {
+            std::fill_n(out0, frames, 0.0f);
+            std::fill_n(out1, frames, 0.0f);
+        } else {
+            // A mono primary feeds both channels of its pair.
+            const unsigned second = sc == 1 ? 0 : 1;
+            for (jack_nframes_t done = 0; done < frames;) {
+                const unsigned n = std::min<unsigned>(kChunk, frames - done);
+                src->Render(scratch_.data(), n);
+                for (unsigned f = 0; f < n; ++f) {
+                    out0[done + f] = scratch_[std::size_t(f) * sc];
+                    out1[done + f] = scratch_[std::size_t(f) * sc + second];
+                }
+                done += n;
+            }
+        }
+    }
+    s.inUse.store(false, std::memory_order_release);
+}
+
+void JackClient::OnShutdown(jack_status_t, const char* reason, void* arg) {
+    auto* self = static_cast<JackClient*>(arg);
+    self->serverStatus_.store(DSERR_NODRIVER, std::memory_order_release);
+    Log("JACK server shut down: %s", reason ? reason : "no reason given");
+}
+
+void JackClient::OnConnect(jack_port_id_t a, jack_port_id_t b, int connect, void* arg) {
+    if (connect) return;
+    auto* self = static_cast<JackClient*>(arg);
+    jack_port_t* ends[2] = {jack_port_by_id(self->client_, a), jack_port_by_id(self->client_, b)};
+    for (Slot& s : self->slots_) {
+        for (auto& port : s.ports) {
+            jack_port_t* mine = port.load();
+            if (!mine || (mine != ends[0] && mine != ends[1])) continue;
+            s.status.store(DSERR_GENERIC, std::memory_order_release);
+            Log("JACK port \"%s\" was disconnected by another program", jack_port_name(mine));
+        }
+    }
+}
+
+// A missed cycle is recovered by the server itself, as an ALSA underrun is by
+// the stream: the outputs play on, and the log says it happened.
+int JackClient::OnXrun(void*) {
+    Log("JACK: a cycle was missed (xrun)");
+    return 0;
+}
+
+}  // namespace audio::jack
