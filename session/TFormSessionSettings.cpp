@@ -72,11 +72,6 @@ TFormSessionSettings::TFormSessionSettings(QWidget* owner) : QDialog(owner) {
                                  EditFileCombinations, BitBtnFileCombinations, EditNomeCandidato};
     for (std::size_t i = 0; i + 1 < std::size(tabOrder); ++i) setTabOrder(tabOrder[i], tabOrder[i + 1]);
 
-    OpenDialogPlaylist = MakeFileDialog("Sondarium :  Playlist", "File della Playlist (*.lst)", "lst", false);
-    OpenDialogCombinations =
-        MakeFileDialog("Sondarium : Combinazioni", "File delle Combinazioni (*.cmb)", "cmb", false);
-    SaveDialogResults = MakeFileDialog("Sondarium : Results", "Sondarium Results (*.txt)", "txt", true);
-
     connect(BitBtnFilePlaylist, &QPushButton::clicked, this, [this] { BitBtnFilePlaylistClick(); });
     connect(BitBtnFileCombinations, &QPushButton::clicked, this, [this] { BitBtnFileCombinationsClick(); });
     connect(BitBtnFileResults, &QPushButton::clicked, this, [this] { BitBtnFileResultsClick(); });
@@ -84,9 +79,10 @@ TFormSessionSettings::TFormSessionSettings(QWidget* owner) : QDialog(owner) {
     connect(ButtonCancel, &QPushButton::clicked, this, [this] { ButtonCancelClick(); });
 }
 
-QFileDialog* TFormSessionSettings::MakeFileDialog(const char* title, const char* filter, const char* suffix,
-                                                  bool bSave) {
-    auto* dialog = new QFileDialog(this, QString::fromUtf8(title));
+QFileDialog* TFormSessionSettings::FileDialog(QFileDialog*& dialog, const char* title, const char* filter,
+                                              const char* suffix, bool bSave) {
+    if (dialog) return dialog;
+    dialog = new QFileDialog(this, QString::fromUtf8(title));
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     // An open dialog accepts a name that does not exist yet; the loader reports it.
     dialog->setFileMode(QFileDialog::AnyFile);
@@ -114,15 +110,24 @@ int TFormSessionSettings::ShowModal() {
     return exec();
 }
 
-void TFormSessionSettings::BitBtnFilePlaylistClick() { ExecuteFileDialog(OpenDialogPlaylist, EditFilePlayList); }
+void TFormSessionSettings::BitBtnFilePlaylistClick() {
+    ExecuteFileDialog(FileDialog(OpenDialogPlaylist, "Sondarium :  Playlist", "File della Playlist (*.lst)", "lst", false),
+                      EditFilePlayList);
+}
 
 void TFormSessionSettings::BitBtnFileCombinationsClick() {
-    ExecuteFileDialog(OpenDialogCombinations, EditFileCombinations);
+    ExecuteFileDialog(FileDialog(OpenDialogCombinations, "Sondarium : Combinazioni",
+                                 "File delle Combinazioni (*.cmb)", "cmb", false),
+                      EditFileCombinations);
 }
 
 void TFormSessionSettings::BitBtnFileResultsClick() { ExecuteResultsDialog(); }
 
-bool TFormSessionSettings::ExecuteResultsDialog() { return ExecuteFileDialog(SaveDialogResults, EditFileResults); }
+bool TFormSessionSettings::ExecuteResultsDialog() {
+    return ExecuteFileDialog(
+        FileDialog(SaveDialogResults, "Sondarium : Results", "Sondarium Results (*.txt)", "txt", true),
+        EditFileResults);
+}
 
 void TFormSessionSettings::ButtonOkClick() {
     const std::pair<QLineEdit*, const char*> checks[] = {

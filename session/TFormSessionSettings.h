@@ -34,7 +34,9 @@ public:
     QPushButton* ButtonCancel = nullptr;
 
     // Non-native, so that they look the same everywhere and can be driven
-    // headless; each keeps its folder and name from one use to the next.
+    // headless; each keeps its folder and name from one use to the next. Each
+    // is made on its first use (null until then): the three together cost as
+    // much to build as the rest of the program's start-up.
     QFileDialog* OpenDialogPlaylist = nullptr;
     QFileDialog* OpenDialogCombinations = nullptr;
     QFileDialog* SaveDialogResults = nullptr;
@@ -58,6 +60,8 @@ protected:
     void reject() override;
 
 private:
-    QFileDialog* MakeFileDialog(const char* title, const char* filter, const char* suffix, bool bSave);
+    // The dialog in `dialog`, made first if it is not there yet.
+    QFileDialog* FileDialog(QFileDialog*& dialog, const char* title, const char* filter, const char* suffix,
+                            bool bSave);
     bool ExecuteFileDialog(QFileDialog* dialog, QLineEdit* edit);
 };

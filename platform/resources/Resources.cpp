@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QResource>
 #include <QString>
 
 struct ResourceInfo {
@@ -40,6 +41,15 @@ bool IsPlainPart(const QString& part) {
 
 bool EnsureLoaded(const ResourceInfo& info) {
     if (info.loaded) return true;
+    // A resource stored as it is lies in the program's image for the whole
+    // run: its bytes are used in place rather than copied.
+    const QResource resource(info.path);
+    if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression && resource.data()) {
+        info.bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()),
+                                             static_cast<qsizetype>(resource.size()));
+        info.loaded = true;
+        return true;
+    }
     QFile file(info.path);
     if (!file.open(QIODevice::ReadOnly)) return false;
     info.bytes = file.readAll();

@@ -3,7 +3,9 @@
 // .asoundrc in their order.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <algorithm>
+#include <fstream>
 #include <set>
 
 #include "alsa/AlsaEnv.h"
@@ -46,6 +48,27 @@ TEST(AlsaOutputs, DefaultFirstThenHintedPcmsInConfigurationOrder) {
         ids.insert(Key(list[i].id));
     }
     EXPECT_EQ(ids.size(), list.size() - 1) << "ids must differ";
+}
+
+// The hint list is kept between listings; a configuration changed since (a
+// new file, as an editor writes it) must show in the next one, and so must
+// its undoing.
+TEST(AlsaOutputs, AChangedConfigurationIsListedAnew) {
+    auto described = [](const std::string& d) {
+        const std::vector<OutputInfo> list = ListWith({});
+        return std::any_of(list.begin(), list.end(), [&](const OutputInfo& o) { return o.description == d; });
+    };
+    const std::string rc = alsatest::TheHome().Dir() + "/.asoundrc";
+    ASSERT_FALSE(described("Aggiunta"));
+    ASSERT_EQ(std::rename(rc.c_str(), (rc + ".old").c_str()), 0);
+    {
+        std::ifstream in(rc + ".old");
+        std::ofstream out(rc);
+        out << in.rdbuf() << "\npcm.aggiunta { type null hint.description \"Aggiunta\" }\n";
+    }
+    EXPECT_TRUE(described("Aggiunta"));
+    ASSERT_EQ(std::rename((rc + ".old").c_str(), rc.c_str()), 0);
+    EXPECT_FALSE(described("Aggiunta"));
 }
 
 TEST(AlsaOutputs, IdsAreTheSameOnEveryRun) {

@@ -1,9 +1,13 @@
 #include "platform/audio/alsa/AlsaOutputs.h"
 
 #include <alsa/asoundlib.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <map>
+#include <mutex>
 
 #include "platform/audio/alsa/AlsaLog.h"
 
@@ -54,8 +58,39 @@ bool NamesCard(const std::string& pcm, const std::string& card) {
     return false;
 }
 
-std::vector<HintedPcm> ListHintedPcms() {
-    InstallLogHandler();
+namespace {
+
+// What the hints depend on beside the configuration tree: the cards present
+// and the configuration files a user or a package may change while the
+// program runs (ALSA reads them; a user's file changed since the tree was
+// read does not always give a new tree, yet it changes the hints).
+std::vector<std::string> HintSources() {
+    std::vector<std::string> names;
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) {
+        const passwd* pw = getpwuid(getuid());
+        home = pw ? pw->pw_dir : "";
+    }
+    const std::string h = home;
+    for (const std::string& path : {h + "/.asoundrc", h + "/.config/alsa/asoundrc", std::string("/etc/asound.conf"),
+                                    std::string("/etc/alsa/conf.d"), std::string("/usr/share/alsa/alsa.conf.d")}) {
+        struct stat st {};
+        if (stat(path.c_str(), &st) != 0) continue;
+        names.push_back(path + ":" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" +
+                        std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
+                        std::to_string(st.st_mtim.tv_nsec));
+    }
+    int index = -1;
+    while (snd_card_next(&index) == 0 && index >= 0) {
+        char* name = nullptr;
+        snd_card_get_name(index, &name);
+        names.push_back(std::to_string(index) + ":" + (name ? name : ""));
+        std::free(name);
+    }
+    return names;
+}
+
+std::vector<HintedPcm> ReadHints() {
     std::vector<HintedPcm> list;
     void** hints = nullptr;
     if (snd_device_name_hint(-1, "pcm", &hints) < 0 || !hints) return list;
@@ -69,6 +104,42 @@ std::vector<HintedPcm> ListHintedPcms() {
     }
     snd_device_name_free_hint(hints);
     return list;
+}
+
+// Walking the configuration for its hints takes over a millisecond, and every
+// output that opens asks for the list again; so the last list is kept with the
+// configuration tree it came from (a reference holds that tree, so a new tree
+// can never take its address) and the state of its other sources.
+struct HintCache {
+    std::mutex lock;
+    snd_config_t* top = nullptr;
+    std::vector<std::string> sources;
+    std::vector<HintedPcm> list;
+};
+
+HintCache& Hints() {
+    static HintCache cache;
+    return cache;
+}
+
+}  // namespace
+
+std::vector<HintedPcm> ListHintedPcms() {
+    InstallLogHandler();
+    HintCache& cache = Hints();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    snd_config_t* top = nullptr;
+    if (snd_config_update_ref(&top) < 0) top = nullptr;
+    std::vector<std::string> sources = HintSources();
+    if (top && top == cache.top && sources == cache.sources) {
+        snd_config_unref(top);
+        return cache.list;
+    }
+    if (cache.top) snd_config_unref(cache.top);
+    cache.top = top;
+    cache.sources = std::move(sources);
+    cache.list = ReadHints();
+    return cache.list;
 }
 
 std::vector<OutputEntry> BuildOutputs(const std::vector<AlsaCard>& cards, const std::vector<HintedPcm>& hints) {

@@ -27,6 +27,8 @@ struct OutputEntry {
 // Playback PCMs the ALSA configuration describes, in its order. "default" is
 // left out (the list starts with it anyway) and so is "null", which plays
 // nothing; so are capture-only ones. Line breaks in descriptions become blanks.
+// A list is read again only when the configuration or the cards have changed
+// since the last one.
 std::vector<HintedPcm> ListHintedPcms();
 
 // The default output, then every channel pair of the cards with more than two
