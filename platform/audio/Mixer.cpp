@@ -238,7 +238,7 @@ void RampTo(Voice& v, float target, std::uint32_t frames) {
 // neither is heard as a step; a silent one waits as long, so that every voice
 // of a commit stops or moves on the same frame whatever its level.
 void BeginFade(Voice& v) {
-    if (v.fadeLeft) return;
+    if (v.fadeLeft || !v.running) return;
     v.fadeLeft = kRampFrames;
     RampTo(v, 0.0f, kRampFrames);
 }
@@ -280,19 +280,20 @@ void TakeOrders(Voice& v, std::uint64_t commit) {
         if (play && !v.running) {
             v.running = true;
             v.played = 0;
-            v.gain = 0.0f;  // from silence
+            v.gain = v.fades ? 0.0f : v.target;  // from silence
             RampTo(v, v.target, kRampFrames);
         } else if (play && v.stopping) {
             v.stopping = false;
             if (v.pendingSeek < 0) v.fadeLeft = 0;
         } else if (!play && v.running) {
-            v.stopping = true;
+            v.stopping = v.fades;
+            v.running = v.fades;
             BeginFade(v);
         }
     }
     if (w.seekSeq != v.seenSeek) {
         v.seenSeek = w.seekSeq;
-        if (sounding) {
+        if (sounding && v.fades) {
             v.pendingSeek = w.seekFrame;
             BeginFade(v);
         } else {

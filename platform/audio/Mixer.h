@@ -65,13 +65,17 @@ struct Order {
 // is rewritten in place until the bracket commits; any later order goes into
 // the other slot, so the last committed one stays readable for a render that
 // began before the commit. A render applies the newest order whose commit its
-// stream's period snapshot covers. (An order is only lost to a render that was
-// held up from before one commit until after a second bracket touched the same
-// voice; a stream's render takes microseconds, brackets come from user actions
-// and 10 ms timer ticks.)
+// stream's period snapshot covers. (Only a render held up from before one
+// commit until a later bracket has touched the same voice again could find
+// neither slot usable and take that voice's order a period late; a render
+// takes microseconds, brackets come from user actions and 10 ms timer ticks.)
 struct Voice {
-    explicit Voice(const SampleBlock* b) : block(b) {}
+    Voice(const SampleBlock* b, bool f) : block(b), fades(f) {}
     const SampleBlock* block;  // set before Add, never changed
+    // Starts, stops and seeks fade over the ramp. A buffer without volume
+    // control has no gain to ramp: it plays its samples unchanged from the
+    // first frame and stops and moves at once.
+    const bool fades;
 
     Order orders[2];
 

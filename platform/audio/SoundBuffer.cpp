@@ -87,7 +87,7 @@ HRESULT PrimaryBuffer::SetFormat(const WAVEFORMATEX* pcfxFormat) {
 // ---- secondary buffers ----------------------------------------------------
 
 SecondaryBuffer::SecondaryBuffer(std::shared_ptr<DeviceLink> link, SampleBlock* block, DWORD flags, bool lost)
-    : BufferBase(std::move(link)), block_(block), voice_(new Voice(block)), flags_(flags), lost_(lost) {
+    : BufferBase(std::move(link)), block_(block), voice_(new Voice(block, flags & DSBCAPS_CTRLVOLUME)), flags_(flags), lost_(lost) {
     if (InjectedFaults* f = Dev() ? Dev()->Faults() : nullptr) lostGeneration_ = f->loseGeneration;
 }
 
