@@ -65,7 +65,7 @@ int main() {
     const double mixSeconds = bench::Best(3, [&] {
         for (std::uint32_t p = 0; p < periods; ++p)
             for (auto* dev : devices) {
-                static_cast<audio::Device*>(dev)->GetMixer().Render(out.data(), PERIOD);
+                static_cast<audio::Device*>(dev)->GetMixer().Render(out.data(), PERIOD, audio::PublishedCommit());
                 checksum += out[0];
             }
     });

@@ -31,13 +31,23 @@ public:
     // Stream thread (or the caller of a virtual render). Renders `frames` frames
     // of the device's primary format into `out`, interleaved, PrimaryChannels()
     // floats per frame, full scale +-1.0. Never allocates, never blocks, never
-    // touches files. Advances every playing buffer by `frames` frames.
-    virtual void Render(float* out, std::uint32_t frames) noexcept = 0;
+    // touches files. Advances every playing buffer by `frames` frames. First
+    // applies the commands of every commit up to `commit`, the stream's
+    // snapshot of PublishedCommit() for this period (see there).
+    virtual void Render(float* out, std::uint32_t frames, std::uint64_t commit) noexcept = 0;
     // Any thread: the primary format the frames are rendered in.
     virtual std::uint32_t PrimaryRate() const noexcept = 0;
     virtual std::uint32_t PrimaryChannels() const noexcept = 0;
     virtual std::uint32_t PrimaryBits() const noexcept = 0;
 };
+
+// Any thread. The last commit of commands issued together that the control
+// thread has handed over (DirectSoundCommitDeferred). A stream that renders
+// several sources reads it ONCE at the start of each period, before rendering
+// any of them, and hands that same value to every source of the period: so
+// the whole set of a commit starts, stops, moves and changes level at one
+// period boundary on every source, never half in one period, half in the next.
+std::uint64_t PublishedCommit() noexcept;
 
 // One open output.
 class IOutputStream {

@@ -131,7 +131,16 @@ const char* DirectSoundLastOpenError();
 // once, and every stream applies the whole set at one and the same period
 // boundary, so the buffers of one stream start, stop, move and change level on
 // the same frame. Brackets nest; only the outermost commit hands the set over.
-// Calls outside a bracket take effect as they come. Control thread only.
+// Calls outside a bracket take effect at the stream's next period. Status and
+// positions read as commanded at once, inside a bracket too. Control thread only.
+//
+// No command clicks: a Play starts from silence and ramps to the buffer's
+// volume; a Stop of a playing buffer fades it out over the same ramp (it reads
+// stopped at once; its position goes on over the fade-out and stays where the
+// sound stopped); a SetCurrentPosition of a playing buffer fades it out at the
+// old place, jumps (it reads the new position at once) and fades in again.
+// A silent playing buffer waits out the same fade, so buffers that are moved or
+// stopped together stay aligned whatever their volumes.
 void DirectSoundBeginDeferred();
 void DirectSoundCommitDeferred();
 

@@ -4,11 +4,11 @@
 #include "platform/audio/AudioBackend.h"
 #include "platform/audio/DSound.h"
 #include "platform/audio/Device.h"
+#include "platform/audio/Mixer.h"
 
 namespace {
 
 thread_local std::string lastOpenError;
-int deferredDepth = 0;  // control thread only
 
 // Descriptions come as UTF-8; a malformed sequence becomes U+FFFD.
 std::wstring Widen(const std::string& s) {
@@ -66,8 +66,5 @@ HRESULT DirectSoundCreate8(LPCGUID lpcGuidDevice, LPDIRECTSOUND8* ppDS8, IUnknow
 
 const char* DirectSoundLastOpenError() { return lastOpenError.c_str(); }
 
-// The commit is not wired to the mixer yet: commands take effect as they come.
-void DirectSoundBeginDeferred() { ++deferredDepth; }
-void DirectSoundCommitDeferred() {
-    if (deferredDepth > 0) --deferredDepth;
-}
+void DirectSoundBeginDeferred() { audio::BeginCommands(); }
+void DirectSoundCommitDeferred() { audio::CommitCommands(); }

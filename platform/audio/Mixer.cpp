@@ -34,19 +34,6 @@ void SampleBlock::Release() {
     delete this;
 }
 
-void Voice::Command(bool play, bool loop) {
-    const std::uint32_t seq = (command.load() >> 2) + 1;
-    command.store(seq << 2 | (loop ? 2u : 0u) | (play ? 1u : 0u));
-}
-
-bool Voice::Playing() const {
-    const std::uint32_t c = command.load();
-    const std::uint32_t s = state.load();
-    return ((s >> 2) == (c >> 2) ? s : c) & 1u;
-}
-
-bool Voice::Looping() const { return Playing() && (command.load() & 2u); }
-
 float VolumeToGain(LONG volume) {
     if (volume <= DSBVOLUME_MIN) return 0.0f;
     if (volume >= DSBVOLUME_MAX) return 1.0f;
@@ -225,62 +212,147 @@ void MixKind(Voice& v, float* out, std::uint32_t n, std::uint32_t dc, std::uint3
         MixResampled<K>(v, out, n, dc, ((std::uint64_t{src} << 32) + rate / 2) / rate);
 }
 
-// Applies what the control thread asked for since the last period.
-void TakeCommands(Voice& v) {
-    const bool wasRunning = v.running;
-    const std::uint32_t c = v.command.load(std::memory_order_acquire);
-    if ((c >> 2) != v.seenSequence) {
-        v.seenSequence = c >> 2;
-        v.running = c & 1u;
-        v.looping = c & 2u;
-        if (v.running && !wasRunning) v.played = 0;
+// Reads the order in slot `o` if it is whole and newer than `version`.
+bool ReadOrder(const Order& o, std::uint64_t commit, std::uint64_t& version, Wanted& w) {
+    const std::uint64_t v = o.version.load(std::memory_order_acquire);
+    if ((v & 1u) || v <= version || o.commit.load(std::memory_order_relaxed) > commit) return false;
+    Wanted got;
+    got.command = o.command.load(std::memory_order_relaxed);
+    got.gain = o.gain.load(std::memory_order_relaxed);
+    got.seekSeq = o.seekSeq.load(std::memory_order_relaxed);
+    got.seekFrame = o.seekFrame.load(std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_acquire);
+    if (o.version.load(std::memory_order_relaxed) != v) return false;  // rewritten meanwhile
+    version = v;
+    w = got;
+    return true;
+}
+
+void RampTo(Voice& v, float target, std::uint32_t frames) {
+    v.rampTarget = target;
+    v.rampLeft = target == v.gain ? 0 : frames;
+    if (v.rampLeft) v.rampStep = (target - v.gain) / static_cast<float>(frames);
+}
+
+// A sounding voice fades out over the ramp before it stops or jumps, so that
+// neither is heard as a step; a silent one waits as long, so that every voice
+// of a commit stops or moves on the same frame whatever its level.
+void BeginFade(Voice& v) {
+    if (v.fadeLeft || !v.running) return;
+    v.fadeLeft = kRampFrames;
+    RampTo(v, 0.0f, kRampFrames);
+}
+
+void Jump(Voice& v, std::int64_t frame) {
+    v.pos = static_cast<std::uint64_t>(frame) << 32;
+    v.played = 0;
+    // The new position before the seek is marked made, so that the control
+    // thread never reads the old place once the seek no longer reads as asked.
+    v.position.store(static_cast<std::uint64_t>(frame), std::memory_order_release);
+    v.seekDone.store(v.seenSeek, std::memory_order_release);
+}
+
+// The fade-out is over: the voice is silent at the old place.
+void EndFade(Voice& v) {
+    if (v.pendingSeek >= 0) Jump(v, v.pendingSeek);
+    v.pendingSeek = -1;
+    if (v.stopping) {
+        v.running = v.stopping = false;
+        return;
     }
-    std::int64_t seek = v.seekFrame.load(std::memory_order_acquire);
-    if (seek >= 0) {
-        v.pos = static_cast<std::uint64_t>(seek) << 32;
-        v.played = 0;
-        // Publish the new position before withdrawing the request, so that the
-        // control thread never sees the old one once its seek is gone.
-        v.position.store(static_cast<std::uint64_t>(seek));
-        v.seekFrame.compare_exchange_strong(seek, -1);
+    RampTo(v, v.target, kRampFrames);  // from silence at the new place
+}
+
+// Applies the newest order of the commits up to `commit`.
+void TakeOrders(Voice& v, std::uint64_t commit) {
+    Wanted w;
+    std::uint64_t version = v.appliedVersion;
+    const bool a = ReadOrder(v.orders[0], commit, version, w);
+    const bool b = ReadOrder(v.orders[1], commit, version, w);
+    if (!a && !b) return;
+    v.appliedVersion = version;
+    v.target = w.gain;
+    const bool sounding = v.running;
+    if ((w.command >> 2) != v.seenSequence) {
+        v.seenSequence = w.command >> 2;
+        v.looping = w.command & 2u;
+        const bool play = w.command & 1u;
+        if (play && !v.running) {
+            v.running = true;
+            v.played = 0;
+            v.gain = v.fades ? 0.0f : v.target;  // from silence
+            RampTo(v, v.target, kRampFrames);
+        } else if (play && v.stopping) {
+            v.stopping = false;
+            if (v.pendingSeek < 0) v.fadeLeft = 0;
+        } else if (!play && v.running) {
+            v.stopping = v.fades;
+            v.running = v.fades;
+            BeginFade(v);
+        }
     }
-    const float target = v.targetGain.load(std::memory_order_relaxed);
-    if (!v.running || !wasRunning) {
-        v.gain = v.rampTarget = target;  // nothing sounded yet: start at the new level
-        v.rampLeft = 0;
-    } else if (target != v.rampTarget) {
-        v.rampTarget = target;
-        v.rampLeft = kRampFrames;
-        v.rampStep = (target - v.gain) / static_cast<float>(kRampFrames);
+    if (w.seekSeq != v.seenSeek) {
+        v.seenSeek = w.seekSeq;
+        if (sounding && v.fades) {
+            v.pendingSeek = w.seekFrame;
+            BeginFade(v);
+        } else {
+            Jump(v, w.seekFrame);
+        }
     }
+    if (v.running && v.fadeLeft == 0 && v.target != v.rampTarget) RampTo(v, v.target, kRampFrames);
+    if (!v.running) v.gain = v.rampTarget = v.target;
 }
 
 void Publish(Voice& v) {
     v.position.store(std::uint64_t{v.played} << 32 | (v.pos >> 32), std::memory_order_release);
-    v.state.store(v.seenSequence << 2 | (v.looping ? 2u : 0u) | (v.running ? 1u : 0u), std::memory_order_release);
+    const bool playing = v.running && !v.stopping;
+    v.state.store(v.seenSequence << 2 | (v.looping ? 2u : 0u) | (playing ? 1u : 0u), std::memory_order_release);
+}
+
+void MixVoice(Voice& v, float* out, std::uint32_t frames, std::uint32_t dc, std::uint32_t rate) {
+    std::uint32_t done = 0;
+    while (done < frames && v.running) {
+        const std::uint32_t n = v.fadeLeft ? std::min(frames - done, v.fadeLeft) : frames - done;
+        float* o = out + static_cast<std::size_t>(done) * dc;
+        switch (v.block->format.kind) {
+            case SampleKind::U8: MixKind<SampleKind::U8>(v, o, n, dc, rate); break;
+            case SampleKind::S16: MixKind<SampleKind::S16>(v, o, n, dc, rate); break;
+            case SampleKind::S24: MixKind<SampleKind::S24>(v, o, n, dc, rate); break;
+            case SampleKind::S32: MixKind<SampleKind::S32>(v, o, n, dc, rate); break;
+            case SampleKind::F32: MixKind<SampleKind::F32>(v, o, n, dc, rate); break;
+        }
+        done += n;
+        if (!v.running) {  // a one-shot buffer ended; a pending stop or seek is moot
+            v.stopping = false;
+            v.fadeLeft = 0;
+            if (v.pendingSeek >= 0) Jump(v, v.pendingSeek);
+            v.pendingSeek = -1;
+            v.gain = v.rampTarget = v.target;
+            v.rampLeft = 0;
+        } else if (v.fadeLeft && (v.fadeLeft -= n) == 0) {
+            EndFade(v);
+        }
+    }
 }
 
 }  // namespace
 
-void Mixer::Render(float* out, std::uint32_t frames) noexcept {
+void Mixer::Render(float* out, std::uint32_t frames, std::uint64_t commit) noexcept {
     epoch_.fetch_add(1);
     const std::uint32_t dc = channels_.load(std::memory_order_relaxed);
     const std::uint32_t rate = rate_.load(std::memory_order_relaxed);
     std::fill(out, out + static_cast<std::size_t>(frames) * dc, 0.0f);
     const int used = used_.load();
+    // Every voice takes its orders before any is mixed, so the set of one
+    // commit lands on the same frame of every voice.
+    for (int i = 0; i < used; ++i) {
+        if (Voice* v = slots_[i].load()) TakeOrders(*v, commit);
+    }
     for (int i = 0; i < used; ++i) {
         Voice* v = slots_[i].load();
         if (!v) continue;
-        TakeCommands(*v);
-        if (v->running && v->block->frames > 0) {
-            switch (v->block->format.kind) {
-                case SampleKind::U8: MixKind<SampleKind::U8>(*v, out, frames, dc, rate); break;
-                case SampleKind::S16: MixKind<SampleKind::S16>(*v, out, frames, dc, rate); break;
-                case SampleKind::S24: MixKind<SampleKind::S24>(*v, out, frames, dc, rate); break;
-                case SampleKind::S32: MixKind<SampleKind::S32>(*v, out, frames, dc, rate); break;
-                case SampleKind::F32: MixKind<SampleKind::F32>(*v, out, frames, dc, rate); break;
-            }
-        }
+        if (v->block->frames > 0) MixVoice(*v, out, frames, dc, rate);
         Publish(*v);
     }
     epoch_.fetch_add(1);

@@ -7,8 +7,10 @@
 //   and withdraws it with Remove. After Remove it may free the voice (and drop
 //   its block) only once CanReclaim says the mix thread can no longer see it.
 // - The mix thread (the stream's, or a test calling Render) only reads the
-//   published slots and the voices' atomics, owns the voices' mix state, and
-//   publishes position and play state back. It allocates nothing, takes no
+//   published slots and the voices' orders, owns the voices' mix state, and
+//   publishes position and play state back. At the start of a render it
+//   applies, for every voice, the orders of the commits its stream's snapshot
+//   covers, before it mixes any of them. It allocates nothing, takes no
 //   lock and never waits.
 #pragma once
 
@@ -35,27 +37,66 @@ struct SampleBlock {
     void Release();
 };
 
-// One buffer's voice in the mixer.
-struct Voice {
-    explicit Voice(const SampleBlock* b) : block(b) {}
-    const SampleBlock* block;  // set before Add, never changed
+// What the control thread asks of a voice, whole: play state, volume and the
+// last seek. `command`: sequence << 2 | looping << 1 | playing; every Play or
+// Stop bumps the sequence, every seek bumps `seekSeq`, so that the mix thread
+// applies each exactly once however many orders it skips.
+struct Wanted {
+    std::uint32_t command = 0;
+    float gain = 1.0f;
+    std::uint32_t seekSeq = 0;
+    std::int64_t seekFrame = 0;
+};
 
-    // Control -> mix. `command`: sequence << 2 | looping << 1 | playing; every
-    // Play or Stop bumps the sequence so the mix thread applies it exactly once.
+// One published order: a Wanted tagged with the commit it belongs to and a
+// version (even while stable, odd while the control thread rewrites it).
+struct Order {
+    std::atomic<std::uint64_t> version{0};
+    std::atomic<std::uint64_t> commit{0};
     std::atomic<std::uint32_t> command{0};
-    std::atomic<float> targetGain{1.0f};
-    std::atomic<std::int64_t> seekFrame{-1};  // -1: no seek asked for
+    std::atomic<float> gain{1.0f};
+    std::atomic<std::uint32_t> seekSeq{0};
+    std::atomic<std::int64_t> seekFrame{0};
+};
 
-    // Mix -> control. `state`: applied sequence << 2 | looping << 1 | playing.
-    // `position`: frame (low 32 bits) | frames played since the last start or
-    // seek, saturating (high 32 bits).
+// One buffer's voice in the mixer.
+//
+// The control thread writes orders into two slots: the open bracket's order
+// is rewritten in place until the bracket commits; any later order goes into
+// the other slot, so the last committed one stays readable for a render that
+// began before the commit. A render applies the newest order whose commit its
+// stream's period snapshot covers. (Only a render held up from before one
+// commit until a later bracket has touched the same voice again could find
+// neither slot usable and take that voice's order a period late; a render
+// takes microseconds, brackets come from user actions and 10 ms timer ticks.)
+struct Voice {
+    Voice(const SampleBlock* b, bool f) : block(b), fades(f) {}
+    const SampleBlock* block;  // set before Add, never changed
+    // Starts, stops and seeks fade over the ramp. A buffer without volume
+    // control has no gain to ramp: it plays its samples unchanged from the
+    // first frame and stops and moves at once.
+    const bool fades;
+
+    Order orders[2];
+
+    // Mix -> control. `state`: applied sequence << 2 | looping << 1 | playing
+    // (a buffer fading out after a Stop already reads stopped). `position`:
+    // frame (low 32 bits) | frames played since the last start or seek,
+    // saturating (high 32 bits). `seekDone`: the last seek the voice has made.
     std::atomic<std::uint32_t> state{0};
     std::atomic<std::uint64_t> position{0};
+    std::atomic<std::uint32_t> seekDone{0};
 
     // Mix thread only.
+    std::uint64_t appliedVersion = 0;
     std::uint32_t seenSequence = 0;
-    bool running = false;
+    std::uint32_t seenSeek = 0;
+    bool running = false;   // sounding (a stop's fade-out included)
     bool looping = false;
+    bool stopping = false;  // fading out, then stops
+    std::int64_t pendingSeek = -1;  // fading out, then jumps here
+    std::uint32_t fadeLeft = 0;     // frames until the stop or the jump
+    float target = 1.0f;
     std::uint64_t pos = 0;  // frames, 32.32 fixed point
     std::uint32_t played = 0;
     float gain = 1.0f;
@@ -63,13 +104,35 @@ struct Voice {
     float rampStep = 0.0f;
     std::uint32_t rampLeft = 0;
 
-    // Control thread.
+    // Control thread only.
+    Wanted want;
+    std::uint64_t written = 0;  // versions handed out
+    int newest = 0;             // slot of the last order written
+
+    // Control thread. Each sends the whole Wanted as an order of the commit
+    // now open (CommandCommit).
     void Command(bool play, bool loop);
+    void SetGain(float gain);
+    void Seek(std::int64_t frame);
     bool Playing() const;  // as last commanded, or as the mix thread stopped it
     bool Looping() const;
+    // A seek the voice has not made yet (it reads back as asked).
+    bool SeekPending() const { return seekDone.load(std::memory_order_acquire) != want.seekSeq; }
+
+private:
+    void Send();
 };
 
-// Frames over which a volume change ramps linearly.
+// Commands issued together. Control thread: BeginCommands / CommitCommands
+// nest; orders sent while a bracket is open carry the commit that the
+// outermost CommitCommands hands over; outside a bracket they carry the commit
+// already handed over, so the next period applies them.
+void BeginCommands();
+void CommitCommands();
+std::uint64_t CommandCommit();
+
+// Frames over which a volume change, a start, a stop and a seek's fade-out
+// ramp linearly.
 constexpr std::uint32_t kRampFrames = 128;
 
 // Volume in hundredths of a decibel to linear gain: 0 -> 1 and -10000 -> 0 exactly.
@@ -91,7 +154,7 @@ public:
     bool CanReclaim(std::uint64_t token) const;
 
     // IMixSource (mix thread).
-    void Render(float* out, std::uint32_t frames) noexcept override;
+    void Render(float* out, std::uint32_t frames, std::uint64_t commit) noexcept override;
     std::uint32_t PrimaryRate() const noexcept override { return rate_.load(); }
     std::uint32_t PrimaryChannels() const noexcept override { return channels_.load(); }
     std::uint32_t PrimaryBits() const noexcept override { return bits_.load(); }

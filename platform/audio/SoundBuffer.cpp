@@ -87,7 +87,7 @@ HRESULT PrimaryBuffer::SetFormat(const WAVEFORMATEX* pcfxFormat) {
 // ---- secondary buffers ----------------------------------------------------
 
 SecondaryBuffer::SecondaryBuffer(std::shared_ptr<DeviceLink> link, SampleBlock* block, DWORD flags, bool lost)
-    : BufferBase(std::move(link)), block_(block), voice_(new Voice(block)), flags_(flags), lost_(lost) {
+    : BufferBase(std::move(link)), block_(block), voice_(new Voice(block, flags & DSBCAPS_CTRLVOLUME)), flags_(flags), lost_(lost) {
     if (InjectedFaults* f = Dev() ? Dev()->Faults() : nullptr) lostGeneration_ = f->loseGeneration;
 }
 
@@ -130,15 +130,16 @@ HRESULT SecondaryBuffer::GetCaps(DSBCAPS* pCaps) {
 
 // The play cursor is the frame being heard: the mixed position less what the
 // output still holds (never more than was played since the start or the last
-// seek). A seek not yet taken up by the mixer reads back as asked. The write
-// cursor is the mixed position.
+// seek). A seek not yet made reads back as asked, also while the buffer fades
+// out at the old place. The write cursor is the mixed position. After a Stop
+// the buffer reads stopped at once; its position goes on over the fade-out and
+// then stays where the sound stopped.
 HRESULT SecondaryBuffer::GetCurrentPosition(DWORD* play, DWORD* write) {
     if (const HRESULT hr = Usable(); FAILED(hr)) return hr;
     const DWORD align = block_->format.blockAlign;
-    const std::int64_t seek = voice_->seekFrame.load();
     std::uint64_t frame, heard;
-    if (seek >= 0) {
-        frame = heard = static_cast<std::uint64_t>(seek);
+    if (voice_->SeekPending()) {
+        frame = heard = static_cast<std::uint64_t>(voice_->want.seekFrame);
     } else {
         const std::uint64_t p = voice_->position.load();
         frame = heard = p & 0xFFFFFFFFu;
@@ -232,7 +233,7 @@ HRESULT SecondaryBuffer::Stop() {
 HRESULT SecondaryBuffer::SetCurrentPosition(DWORD pos) {
     if (const HRESULT hr = Usable(); FAILED(hr)) return hr;
     const std::int64_t frame = std::min<DWORD>(pos / block_->format.blockAlign, block_->frames);
-    voice_->seekFrame.store(frame);
+    voice_->Seek(frame);
     return DS_OK;
 }
 
@@ -243,7 +244,7 @@ HRESULT SecondaryBuffer::SetVolume(LONG volume) {
     if (!(flags_ & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
     if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
     volume_ = volume;
-    voice_->targetGain.store(VolumeToGain(volume));
+    voice_->SetGain(VolumeToGain(volume));
     return DS_OK;
 }
 

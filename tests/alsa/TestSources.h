@@ -27,7 +27,7 @@ public:
     PatternSource(Format f, std::vector<float> pattern, Gate* gate, bool leader)
         : f_(f), pattern_(std::move(pattern)), gate_(gate), leader_(leader) {}
 
-    void Render(float* out, std::uint32_t frames) noexcept override {
+    void Render(float* out, std::uint32_t frames, std::uint64_t) noexcept override {
         calls_.fetch_add(1);
         if (leader_ && gate_->open.load()) gate_->latched = true;
         for (std::uint32_t i = 0; i < frames * f_.channels; ++i) {

@@ -8,9 +8,14 @@
 #include <gtest/gtest.h>
 
 #include "platform/audio/DSound.h"
+#include "platform/audio/Mixer.h"
 #include "platform/audio/virtual/VirtualBackend.h"
 
 namespace audiotest {
+
+// A start ramps up from silence over this many frames; samples come back
+// bit for bit after it.
+constexpr std::uint32_t kRamp = audio::kRampFrames;
 
 struct Releaser {
     void operator()(IUnknown* p) const {

@@ -25,7 +25,11 @@ TEST(Mixer, PrimaryFormatSamplesComeBackBitForBitAtVolumeZero) {
         auto b = rig.Make(Format(c.channels, c.rate, 16), Bytes(samples));
         ASSERT_EQ(DS_OK, b->SetVolume(0));
         ASSERT_EQ(DS_OK, b->Play(0, 0, 0));
-        EXPECT_EQ(rig.Render16(1000), samples) << c.channels << " channels at " << c.rate;
+        auto out = rig.Render16(1000);
+        const std::size_t settled = kRamp * c.channels;
+        for (std::size_t i = 0; i < settled; ++i) ASSERT_LE(std::abs(out[i]), std::abs(samples[i])) << i;
+        EXPECT_TRUE(std::equal(out.begin() + settled, out.end(), samples.begin() + settled))
+            << c.channels << " channels at " << c.rate;
     }
 }
 
@@ -36,6 +40,7 @@ TEST(Mixer, GainFollowsTheVolumeLaw) {
         auto b = rig.Mono16(std::vector<std::int16_t>(512, 16384));
         ASSERT_EQ(DS_OK, b->SetVolume(v));
         ASSERT_EQ(DS_OK, b->Play(0, 0, DSBPLAY_LOOPING));
+        rig.Render(kRamp);
         auto out = rig.Render(512);
         const float expect = v == -10000 ? 0.0f : 0.5f * static_cast<float>(std::pow(10.0, v / 2000.0));
         for (float x : out) ASSERT_NEAR(x, expect, 1e-6f) << "volume " << v;
@@ -47,11 +52,12 @@ TEST(Mixer, GainFollowsTheVolumeLaw) {
 
 TEST(Mixer, PlayingBuffersAreSummed) {
     Rig rig;
-    auto a = rig.Mono16(std::vector<std::int16_t>(64, 1000));
-    auto b = rig.Mono16(std::vector<std::int16_t>(64, -300));
-    auto stopped = rig.Mono16(std::vector<std::int16_t>(64, 5000));
+    auto a = rig.Mono16(std::vector<std::int16_t>(kRamp + 64, 1000));
+    auto b = rig.Mono16(std::vector<std::int16_t>(kRamp + 64, -300));
+    auto stopped = rig.Mono16(std::vector<std::int16_t>(kRamp + 64, 5000));
     a->Play(0, 0, 0);
     b->Play(0, 0, 0);
+    rig.Render(kRamp);
     for (std::int16_t s : rig.Render16(64)) ASSERT_EQ(s, 700);
 }
 
@@ -61,13 +67,14 @@ TEST(Mixer, LoopingWrapsAndOneShotStopsAndRewinds) {
     auto looping = rig.Mono16(samples);
     looping->Play(0, 0, DSBPLAY_LOOPING);
     auto out = rig.Render16(250);
-    for (int i = 0; i < 250; ++i) ASSERT_EQ(out[i], samples[i % 100]) << i;
+    for (int i = kRamp; i < 250; ++i) ASSERT_EQ(out[i], samples[i % 100]) << i;
     looping->Stop();
+    rig.Render(kRamp);
 
     auto once = rig.Mono16(samples);
     once->Play(0, 0, 0);
     out = rig.Render16(250);
-    for (int i = 0; i < 250; ++i) ASSERT_EQ(out[i], i < 100 ? samples[i] : 0) << i;
+    for (int i = 1; i < 250; ++i) ASSERT_EQ(out[i] == 0, i >= 100 || samples[i] == 0) << i;
     DWORD status = 0;
     once->GetStatus(&status);
     EXPECT_EQ(status & DSBSTATUS_PLAYING, 0u);
@@ -86,19 +93,18 @@ TEST(Mixer, PositionsAreFramesHeardNetOfLatency) {
     ASSERT_EQ(DS_OK, b->GetCurrentPosition(&play, &write));
     EXPECT_EQ(play, 20u * 4);
     EXPECT_EQ(write, 30u * 4);
-    b->Stop();  // a stopped buffer keeps its position
-    rig.Render(50);
-    EXPECT_EQ(PlayCursor(b.get()), 30u * 4);
+    b->Stop();  // a stopped buffer fades out, then keeps its position
+    rig.Render(kRamp + 50);
+    EXPECT_EQ(PlayCursor(b.get()), (30u + kRamp) * 4);
 }
 
 TEST(Mixer, SetPositionAlignsToFramesAndClampsToTheEnd) {
     struct Case {
         DWORD asked, readBack;
         bool looping;
-        std::int16_t firstLeft;  // first left sample played afterwards
     } cases[] = {
-        {0, 0, true, 0}, {7, 4, true, 1}, {400, 400, true, 100}, {3999, 3996, true, 999},
-        {4000, 4000, true, 0}, {70000, 4000, true, 0}, {70000, 4000, false, 0},
+        {0, 0, true}, {7, 4, true}, {400, 400, true}, {3999, 3996, true},
+        {4000, 4000, true}, {70000, 4000, true}, {70000, 4000, false},
     };
     for (const Case& c : cases) {
         Rig rig(2, 44100, 16);
@@ -110,8 +116,10 @@ TEST(Mixer, SetPositionAlignsToFramesAndClampsToTheEnd) {
         ASSERT_EQ(DS_OK, b->SetCurrentPosition(c.asked));
         EXPECT_EQ(PlayCursor(b.get()), c.readBack) << c.asked;
         b->Play(0, 0, c.looping ? DSBPLAY_LOOPING : 0);
-        auto out = rig.Render16(1);
-        EXPECT_EQ(out[0], c.firstLeft) << c.asked;
+        auto out = rig.Render16(kRamp + 1);
+        // the left sample once the start's ramp is over; a one-shot at its end ends at once
+        const int left = c.looping ? static_cast<int>((c.readBack / 4 + kRamp) % 1000) : 0;
+        EXPECT_EQ(out[2 * kRamp], left) << c.asked;
         EXPECT_EQ(PlayCursor(other.get()), 40u);
     }
 }
@@ -123,7 +131,7 @@ TEST(Mixer, RateConversionInterpolatesLinearly) {
     b->Play(0, 0, 0);
     auto out = rig.Render(8);
     const float expect[] = {0, 500, 1000, 2000, 3000, 1000, -1000, -500};
-    for (int i = 0; i < 8; ++i) EXPECT_NEAR(out[i] * 32768.0f, expect[i], 0.01f) << i;
+    for (int i = 0; i < 8; ++i) EXPECT_NEAR(out[i] * 32768.0f, expect[i] * i / kRamp, 0.01f) << i;  // ramping up
 }
 
 TEST(Mixer, DownsamplingKeepsTime) {
@@ -151,9 +159,9 @@ TEST(Mixer, ChannelsMapToThePrimaryCount) {
         std::vector<std::int16_t> in;
         for (int k = 0; k < 4; ++k) in.insert(in.end(), c.in.begin(), c.in.end());
         auto b = rig.Make(Format(c.src, 44100, 16), Bytes(in));
-        b->Play(0, 0, 0);
-        auto out = rig.Render16(1);
-        EXPECT_EQ(out, c.out) << c.src << " to " << c.dst;
+        b->Play(0, 0, DSBPLAY_LOOPING);
+        auto out = rig.Render16(kRamp + 1);
+        EXPECT_EQ(std::vector<std::int16_t>(out.end() - c.dst, out.end()), c.out) << c.src << " to " << c.dst;
     }
 }
 
@@ -176,9 +184,9 @@ TEST(Mixer, EverySampleFormatDecodesToFullScale) {
         std::vector<BYTE> data;
         for (int k = 0; k < 8; ++k) data.insert(data.end(), c.frame.begin(), c.frame.end());
         auto b = rig.Make(Format(1, 44100, c.bits, c.tag), data);
-        b->Play(0, 0, 0);
-        auto out = rig.Render(1);
-        EXPECT_FLOAT_EQ(out[0], c.value) << c.bits << " bits, tag " << c.tag;
+        b->Play(0, 0, DSBPLAY_LOOPING);
+        auto out = rig.Render(kRamp + 1);
+        EXPECT_FLOAT_EQ(out.back(), c.value) << c.bits << " bits, tag " << c.tag;
     }
 }
 
@@ -191,7 +199,7 @@ TEST(Mixer, VolumeChangesRampWithoutSteps) {
         auto b = rig.Mono16(std::vector<std::int16_t>(4096, 32767));
         b->SetVolume(c.from);
         b->Play(0, 0, DSBPLAY_LOOPING);
-        rig.Render(64);
+        rig.Render(kRamp);
         b->SetVolume(c.to);
         auto out = rig.Render(512);
         const float g0 = 32767 / 32768.0f * (c.from == -10000 ? 0.0f : std::pow(10.0f, c.from / 2000.0f));
@@ -220,20 +228,21 @@ TEST(Mixer, DuplicatesShareSamplesAndKeepTheirOwnPositionAndVolume) {
     dup->SetVolume(-10000);
     dup->Play(0, 0, DSBPLAY_LOOPING);
     a->Play(0, 0, 0);
-    auto out = rig.Render16(50);
-    for (int i = 0; i < 50; ++i) ASSERT_EQ(out[i], samples[i]);
-    EXPECT_EQ(PlayCursor(a.get()), 50u * 2);
-    EXPECT_EQ(PlayCursor(dup.get()), 150u * 2);
+    const int n = kRamp + 50;
+    auto out = rig.Render16(n);
+    for (int i = kRamp; i < n; ++i) ASSERT_EQ(out[i], samples[i]);
+    EXPECT_EQ(PlayCursor(a.get()), n * 2u);
+    EXPECT_EQ(PlayCursor(dup.get()), (100u + n) % 200 * 2);
 
     a->Stop();
     dup->SetVolume(0);
     rig.Render(200);  // past the volume ramp
     out = rig.Render16(10);
-    for (int i = 0; i < 10; ++i) ASSERT_EQ(out[i], samples[(150 + 200 + i) % 200]);
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(out[i], samples[(100 + n + 200 + i) % 200]);
 
     a.reset();  // the duplicate keeps the samples alive
     out = rig.Render16(10);
-    EXPECT_EQ(out[0], samples[(360) % 200]);
+    EXPECT_EQ(out[0], samples[(100 + n + 210) % 200]);
 }
 
 TEST(Mixer, BuffersReleasedWhileTheClockRendersAreReclaimedSafely) {

@@ -33,6 +33,8 @@ std::vector<std::string> SplitCrLf(const std::string& text, bool& bTerminated);
 
 // The last 16-bit sample an output plays after `frames` more frames: what a
 // listener hears there once the fade has settled (0 when nothing is open).
-std::int16_t Heard(audio::VirtualBackend& vb, int nOutput, std::uint32_t frames = 256);
+// The default covers a seek: a fade-out at the old place and a fade-in at the
+// new one, one volume ramp each.
+std::int16_t Heard(audio::VirtualBackend& vb, int nOutput, std::uint32_t frames = 512);
 
 }  // namespace answers

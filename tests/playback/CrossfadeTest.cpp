@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "PlaybackRig.h"
+#include "platform/audio/Mixer.h"
 #include "platform/ui/SpeedButton.h"
 #include "sound/SoundOutput.h"
 
@@ -109,14 +110,16 @@ TEST(CrossfadePause, BuffersKeepTheirPositionsAndResumeThere) {
     EXPECT_FALSE(rig.form->SpeedButtonA->Down());
     EXPECT_FALSE(rig.form->SpeedButtonB->Down());
     rig.Advance(500);
+    // A stop fades out over the ramp and stays where the sound stopped.
+    const DWORD dwStopped = 2000u + 2 * audio::kRampFrames;
     for (CSound* pSnd : rig.LoadedSounds()) {
         EXPECT_FALSE(PlaybackRig::Playing(pSnd));
-        EXPECT_EQ(PlaybackRig::Position(pSnd), 2000u);
+        EXPECT_EQ(PlaybackRig::Position(pSnd), dwStopped);
     }
 
     rig.PressA();
     rig.Advance(100);
-    for (CSound* pSnd : rig.LoadedSounds()) EXPECT_EQ(PlaybackRig::Position(pSnd), 2200u);
+    for (CSound* pSnd : rig.LoadedSounds()) EXPECT_EQ(PlaybackRig::Position(pSnd), dwStopped + 200u);
 }
 
 TEST(CrossfadeLaw, NoVolumeEverLeavesTheBuffersRange) {

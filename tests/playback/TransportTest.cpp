@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "PlaybackRig.h"
+#include "platform/audio/Mixer.h"
 #include "platform/ui/SpeedButton.h"
 #include "playback/PositionText.h"
 #include "sound/SoundOutput.h"
@@ -137,6 +138,7 @@ TEST_F(Transport, ASeekWhilePausedMovesEveryBufferAndPlayStartsThere) {
     rig.Advance(100);
     rig.PressA();
     ASSERT_TRUE(rig.form->m_bStopped);
+    rig.Advance(audio::kRampFrames);  // the stop's fade-out: the buffers no longer sound
     rig.form->SeekAll(10000);
     ExpectAllAt(10000);
     for (CSound* pSnd : rig.LoadedSounds()) EXPECT_FALSE(PlaybackRig::Playing(pSnd));

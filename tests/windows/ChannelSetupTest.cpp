@@ -94,7 +94,7 @@ TEST_P(CloseAndReload, OrderFollowsTheResultAndTheTestIsReloadedEitherWay) {
     // File c of both excerpts (2 as A, 1 as B) plays on the device now at position c.
     for (int c = 0; c < 4; ++c) {
         const std::int16_t sum = static_cast<std::int16_t>(ExcerptValue(2, c) + ExcerptValue(1, c));
-        EXPECT_EQ(rig.vb->RenderInt16(rig.OutputOf(expected[c]), 4), std::vector<std::int16_t>(4, sum)) << c;
+        EXPECT_EQ(rig.Settled(rig.OutputOf(expected[c]), 4), std::vector<std::int16_t>(4, sum)) << c;
     }
 }
 
@@ -129,7 +129,7 @@ TEST(ChannelSetup, WithoutASessionOkHandsTheTestSoundsOverAndTheNextSessionUsesT
     rig.LoadSession(1, {{1, 1}});
     ASSERT_TRUE(rig.form->PrepareTest(0));
     WindowsRig::PlayLoud(rig.form->m_Tracks[0].apSound[0]);
-    EXPECT_EQ(rig.vb->RenderInt16(rig.OutputOf(before[2]), 4), std::vector<std::int16_t>(4, ExcerptValue(1, 0)));
+    EXPECT_EQ(rig.Settled(rig.OutputOf(before[2]), 4), std::vector<std::int16_t>(4, ExcerptValue(1, 0)));
 }
 
 TEST(ChannelSetup, EnterAndEscapeDoNotCloseTheWindowTheCloseBoxCancels) {
@@ -158,7 +158,7 @@ TEST(ChannelSetup, OpenedWhileAIsHeardOkLeavesASilentUntilAPauseThenStartsTheRel
     rig.form->EnableTestControls(true);  // as a started session leaves them
     rig.form->SpeedButtonA->Press();
     for (int i = 0; i < 20; ++i) rig.form->TimerFadeTimer();
-    EXPECT_EQ(rig.vb->RenderInt16(1, 4), std::vector<std::int16_t>(4, ExcerptValue(1, 0)));
+    EXPECT_EQ(rig.Settled(1, 4), std::vector<std::int16_t>(4, ExcerptValue(1, 0)));
 
     rig.RunChannelCommand([&](TFormAmbisonicSetup& w) { w.ButtonOkClick(); });
     EXPECT_TRUE(rig.form->SpeedButtonA->Down());
@@ -178,7 +178,7 @@ TEST(ChannelSetup, OpenedWhileAIsHeardOkLeavesASilentUntilAPauseThenStartsTheRel
     rig.form->SpeedButtonA->Press();
     for (int i = 0; i < 20; ++i) rig.form->TimerFadeTimer();
     EXPECT_FALSE(bNothingPlays());
-    EXPECT_EQ(rig.vb->RenderInt16(1, 4), std::vector<std::int16_t>(4, ExcerptValue(1, 0)));
+    EXPECT_EQ(rig.Settled(1, 4), std::vector<std::int16_t>(4, ExcerptValue(1, 0)));
 }
 
 TEST(ChannelSetup, AfterARefusedStartTheReloadLoadsNothingFromBeyondThePlaylist) {

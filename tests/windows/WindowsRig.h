@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/TFormMain.h"
+#include "platform/audio/Mixer.h"
 #include "platform/audio/virtual/VirtualBackend.h"
 #include "platform/ui/Messages.h"
 
@@ -54,6 +55,11 @@ public:
     static bool Playing(CSound* pSnd);
     // Plays a sound of a track at full level, to hear which output it reaches.
     static void PlayLoud(CSound* pSnd);
+    // `nFrames` frames of an output once a start's fade-in is over.
+    std::vector<std::int16_t> Settled(int nOutput, std::uint32_t nFrames) {
+        vb->Render(nOutput, audio::kRampFrames);
+        return vb->RenderInt16(nOutput, nFrames);
+    }
 
 private:
     std::vector<CSoundManager*> m_StartManagers;  // as built at start-up, outputs 1..4

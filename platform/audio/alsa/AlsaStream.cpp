@@ -183,16 +183,21 @@ bool AlsaStream::WaitForRoom(unsigned frames) {
     return false;
 }
 
+// The rule for every loop that renders several sources in one period: take
+// the commit snapshot ONCE, before the first source, and hand the same value
+// to every source, so that a set of commands issued together lands on the
+// same frame of all of them.
 void AlsaStream::Mix(unsigned frames) {
     const unsigned channels = shape_.channels;
     std::fill_n(mix_.data(), std::size_t(frames) * channels, 0.0f);
+    const std::uint64_t commit = PublishedCommit();
     for (Slot& s : slots_) {
         if (!s.source.load(std::memory_order_relaxed)) continue;
         s.inUse.store(true, std::memory_order_seq_cst);
         IMixSource* src = s.source.load(std::memory_order_seq_cst);
         const unsigned sc = src ? src->PrimaryChannels() : 0;
         if (sc >= 1 && sc <= kMaxSourceChannels) {
-            src->Render(scratch_.data(), frames);
+            src->Render(scratch_.data(), frames, commit);
             const unsigned offset = std::min(s.offset.load(std::memory_order_relaxed), channels);
             const unsigned width = std::min(s.width.load(std::memory_order_relaxed), channels - offset);
             for (unsigned f = 0; f < frames; ++f) {

@@ -230,12 +230,15 @@ int JackClient::OnProcess(jack_nframes_t frames, void* arg) {
 
 void JackClient::Process(jack_nframes_t frames) noexcept {
     // One pass over every JACK output of the program per cycle: every source
-    // renders the same frames of the same cycle.
-    for (Slot& s : slots_) RenderSlot(s, frames);
+    // renders the same frames of the same cycle, and takes the commands of the
+    // same commit, read once here before the first source, so that commands
+    // issued together land on one frame on every output.
+    const std::uint64_t commit = PublishedCommit();
+    for (Slot& s : slots_) RenderSlot(s, frames, commit);
     cycles_.fetch_add(1, std::memory_order_relaxed);
 }
 
-void JackClient::RenderSlot(Slot& s, jack_nframes_t frames) noexcept {
+void JackClient::RenderSlot(Slot& s, jack_nframes_t frames, std::uint64_t commit) noexcept {
     if (!s.ports[0].load(std::memory_order_relaxed)) return;
     s.inUse.store(true, std::memory_order_seq_cst);
     jack_port_t* left = s.ports[0].load(std::memory_order_seq_cst);
@@ -253,7 +256,7 @@ void JackClient::RenderSlot(Slot& s, jack_nframes_t frames) noexcept {
             const unsigned second = sc == 1 ? 0 : 1;
             for (jack_nframes_t done = 0; done < frames;) {
                 const unsigned n = std::min<unsigned>(kChunk, frames - done);
-                src->Render(scratch_.data(), n);
+                src->Render(scratch_.data(), n, commit);
                 for (unsigned f = 0; f < n; ++f) {
                     out0[done + f] = scratch_[std::size_t(f) * sc];
                     out1[done + f] = scratch_[std::size_t(f) * sc + second];

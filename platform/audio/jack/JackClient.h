@@ -94,7 +94,7 @@ private:
     static void OnConnect(jack_port_id_t a, jack_port_id_t b, int connect, void* arg);
     static int OnXrun(void* arg);
     void Process(jack_nframes_t frames) noexcept;
-    void RenderSlot(Slot& s, jack_nframes_t frames) noexcept;
+    void RenderSlot(Slot& s, jack_nframes_t frames, std::uint64_t commit) noexcept;
 
     jack_client_t* const client_;
     std::uint32_t rate_ = 0;

@@ -170,14 +170,18 @@ int VirtualBackend::FormatChanges(int output) const {
 
 // Sums every attached mixer of the output into dst (frames x channels, zeroed
 // here); a mixer with another channel count is mapped channel by channel, wrapping.
-// Called with lock_ held; scratch holds frames x 8 floats.
+// Called with lock_ held; scratch holds frames x 8 floats. Every mixer of the
+// period gets the same commit snapshot (AudioBackend.h's rule for streams that
+// render several sources), taken by the caller once for all outputs.
 void VirtualBackend::RenderInto(Output& out, std::uint32_t frames, float* dst, std::uint32_t channels,
-                                float* scratch) {
+                                float* scratch, std::uint64_t commit) {
     std::fill(dst, dst + static_cast<std::size_t>(frames) * channels, 0.0f);
+    int index = 0;
     for (auto* s : out.streams) {
+        if (sourceHook_) sourceHook_(index++);
         if (!s->source_) continue;
         const std::uint32_t sc = s->source_->PrimaryChannels();
-        s->source_->Render(scratch, frames);
+        s->source_->Render(scratch, frames, commit);
         for (std::uint32_t f = 0; f < frames; ++f)
             for (std::uint32_t c = 0; c < channels; ++c) dst[f * channels + c] += scratch[f * sc + c % sc];
     }
@@ -191,7 +195,7 @@ std::vector<float> VirtualBackend::Render(int output, std::uint32_t frames) {
     const std::uint32_t channels = first->PrimaryChannels();
     std::vector<float> out(static_cast<std::size_t>(frames) * channels);
     std::vector<float> scratch(static_cast<std::size_t>(frames) * 8);
-    RenderInto(o, frames, out.data(), channels, scratch.data());
+    RenderInto(o, frames, out.data(), channels, scratch.data(), PublishedCommit());
     return out;
 }
 
@@ -267,6 +271,7 @@ void VirtualBackend::ClockLoop() {
         std::unique_lock<std::mutex> g(lock_, std::try_to_lock);
         if (!g.owns_lock()) continue;
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        const std::uint64_t commit = PublishedCommit();
         for (std::size_t i = 0; i < outputs_.size(); ++i) {
             Output& o = outputs_[i];
             IMixSource* first = FirstSource(o.streams);
@@ -275,7 +280,7 @@ void VirtualBackend::ClockLoop() {
             if (since[i] < 0) since[i] = seconds;
             const double due = (seconds - since[i]) * first->PrimaryRate();
             while (static_cast<double>(o.clockedFrames) + clockPeriod_ <= due) {
-                RenderInto(o, clockPeriod_, mix.data(), channels, scratch.data());
+                RenderInto(o, clockPeriod_, mix.data(), channels, scratch.data(), commit);
                 const std::size_t room = o.clocked.capacity() - o.clocked.size();
                 const std::size_t n = std::min<std::size_t>(room, static_cast<std::size_t>(clockPeriod_) * channels);
                 o.clocked.insert(o.clocked.end(), mix.begin(), mix.begin() + static_cast<std::ptrdiff_t>(n));

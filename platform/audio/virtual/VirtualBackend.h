@@ -33,6 +33,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -84,6 +85,11 @@ public:
     std::vector<std::int16_t> RenderInt16(int output, std::uint32_t frames);
     static std::int16_t ToInt16(float v);
 
+    // Called by Render before it renders each device object of an output (0,
+    // 1, ... in opening order), on the rendering thread, so a test can land
+    // commands between the sources of one period. Not for clocked mode.
+    void SetSourceHook(std::function<void(int source)> hook) { sourceHook_ = std::move(hook); }
+
     // Latency the output's streams report (frames rendered but not yet heard).
     void SetLatencyFrames(int output, std::uint32_t frames);
 
@@ -126,7 +132,8 @@ private:
     Output& At(int output);
     const Output& At(int output) const;
     void Closed(VirtualStream* stream);
-    void RenderInto(Output& out, std::uint32_t frames, float* dst, std::uint32_t channels, float* scratch);
+    void RenderInto(Output& out, std::uint32_t frames, float* dst, std::uint32_t channels, float* scratch,
+                    std::uint64_t commit);
     void ClockLoop();
 
     std::vector<Output> outputs_;
@@ -137,6 +144,7 @@ private:
     std::atomic<bool> clockRun_{false};
     std::uint32_t clockPeriod_ = 256;
     std::uint32_t clockKeep_ = 0;
+    std::function<void(int)> sourceHook_;
 };
 
 }  // namespace audio
