@@ -12,8 +12,6 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include <utility>
-
 #include "app/ScrollEvents.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/SpeedButton.h"
@@ -44,6 +42,7 @@ void Forget(T*& pWindow, const QObject* owner) {
 }  // namespace
 
 TFormMain::TFormMain(QWidget* owner) : QMainWindow(owner) {
+    UseMessageBoxes();
     // Set before anything else, so that the form's own start-up can reach the
     // main window through the pointer, as the other windows do.
     FormMain = this;
@@ -68,14 +67,9 @@ TFormMain::TFormMain(QWidget* owner) : QMainWindow(owner) {
 TFormMain::~TFormMain() {
     TimerFade->stop();
     TimerPos->stop();
-    // "&Esci" ends the loop without the close path; the device objects are still
-    // released here, so that no output keeps playing while the process winds down.
-    if (!m_bClosed) ReleaseDevices();
-    m_Combinations.clear();
-    // The last test's sounds are the window's to free (a new test frees the old ones).
-    for (TSndTrack& TheTrack : m_Tracks)
-        for (CSound*& pSound : TheTrack.apSound) delete std::exchange(pSound, nullptr);
-    m_Tracks.clear();
+    // "&Esci" ends the loop without the close path; the track set then goes with
+    // the window, its sounds first and then the devices, so that no output keeps
+    // playing while the process winds down.
     m_pClientArea->removeEventFilter(this);
     Forget(FormSplashScreen, this);
     Forget(FormDebug, this);
@@ -197,23 +191,6 @@ void TFormMain::FormClose() {
     TimerFade->stop();
     TimerPos->stop();
     ReleaseDevices();
-}
-
-void TFormMain::ReleaseDevices() {
-    for (std::size_t nTrack = 0; nTrack < m_Tracks.size(); ++nTrack) {
-        CSoundManager* pSM = m_Tracks[nTrack].pSM;
-        if (!pSM) continue;
-        delete pSM;
-        // Copies of a record share its manager: none may keep the dangling pointer.
-        for (TSndTrack& TheTrack : m_Tracks) {
-            if (TheTrack.pSM == pSM) TheTrack.pSM = nullptr;
-        }
-        if (FormAmbisonicSetup && FormAmbisonicSetup->parent() == this) {
-            for (TSndTrack& TheTrack : FormAmbisonicSetup->m_SetupTracks) {
-                if (TheTrack.pSM == pSM) TheTrack.pSM = nullptr;
-            }
-        }
-    }
 }
 
 void TFormMain::FileExitClick() {

@@ -31,12 +31,6 @@ PlaybackRig::~PlaybackRig() {
     if (form->TimerFade) form->TimerFade->stop();
     if (form->TimerPos) form->TimerPos->stop();
     vb->StopClock();
-    for (TSndTrack& Track : form->m_Tracks) {
-        for (CSound*& pSnd : Track.apSound) {
-            delete pSnd;
-            pSnd = nullptr;
-        }
-    }
     form->FormClose();
     form.reset();
 }

@@ -157,7 +157,6 @@ TEST(TransportBar, ATinyBufferGivesPageZero) {
 TEST(TransportBar, WithoutAnASoundOnTrackZeroTheBarStaysButSeekingActs) {
     PlaybackRig other;
     other.LoadExcerpts(1, 4410);
-    delete other.Slot(0, 0);
     other.Slot(0, 0) = nullptr;
     const int nMax = other.form->ScrollBarTrackPos->maximum();
     other.form->SetupPositionBar();

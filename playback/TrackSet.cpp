@@ -1,19 +1,12 @@
-// Transport: position display, seek and rewind. Position and length always
-// come from track 0's A sound; a seek moves every sound of every track to the
-// same offset so the two excerpts stay aligned.
-#include "app/TFormMain.h"
-
-#include <QLabel>
-#include <QScrollBar>
+// A/B switching, the crossfade and the transport of the track set. Both
+// excerpts of every track loop together from the first press on; the buttons
+// only choose which one the fade brings up, so A and B never lose their common
+// position, and a seek moves every sound to the same offset.
+#include "playback/TrackSet.h"
 
 #include "platform/audio/DSound.h"
-#include "platform/ui/Messages.h"
-#include "platform/ui/SpeedButton.h"
-#include "playback/FadeLaw.h"
-#include "playback/PositionText.h"
+#include "platform/report/Report.h"
 #include "sound/SoundOutput.h"
-
-static_assert(BYTES_PER_SECOND == POSITION_BYTES_PER_SECOND, "one reference format");
 
 namespace {
 constexpr const char* UNIT = "TFormMain";
@@ -32,21 +25,68 @@ DWORD FrameAlignedOffset(LPDIRECTSOUNDBUFFER pBuf, DWORD dwOffset) {
 }
 }  // namespace
 
-void TFormMain::TimerPosTimer() {
-    if (m_PlayState == psPlaying || m_PlayState == psFadeToA || m_PlayState == psFadeToB) UpdatePosition();
+TTrackSet::~TTrackSet() = default;
+
+void TTrackSet::Press(TPlayState FadeTo, bool bAnyButtonDown) {
+    if (m_bStopped) {
+        PlayAll();
+        m_bStopped = false;
+    }
+    m_PlayState = FadeTo;
+    if (!bAnyButtonDown) {
+        // The lowered button was raised: pause where every buffer is.
+        StopAll();
+        m_bStopped = true;
+    }
 }
 
-void TFormMain::UpdatePosition() {
-    if (m_Tracks.empty() || !m_Tracks[0].apSound[0]) return;
-    CSound* pSnd = m_Tracks[0].apSound[0];
-    const DWORD dwPosition = GetPlayPosition(pSnd);
-    const DWORD dwLength = GetBufferLength(pSnd);
-    if (LabelPosition) LabelPosition->setText(QString::fromStdString(PositionText(dwPosition, dwLength)));
-    // setValue raises no scroll action, so this seeks nothing.
-    if (ScrollBarTrackPos) ScrollBarTrackPos->setValue(static_cast<int>(dwPosition));
+void TTrackSet::PlayAll() {
+    m_PlayState = psPlaying;
+    CDeferredCommands Together;
+    for (const TSndTrack& Track : m_Tracks) {
+        for (CSound* pSnd : Track.apSound) {
+            if (!pSnd) continue;
+            if (LPDIRECTSOUNDBUFFER pBuf = pSnd->GetBuffer(0)) pBuf->Play(0, 0, DSBPLAY_LOOPING);
+        }
+    }
 }
 
-DWORD TFormMain::GetPlayPosition(CSound* pSnd) {
+void TTrackSet::StopAll() {
+    m_PlayState = psFadeOut;
+    CDeferredCommands Together;
+    for (const TSndTrack& Track : m_Tracks) {
+        for (CSound* pSnd : Track.apSound) {
+            if (pSnd) pSnd->Stop();
+        }
+    }
+}
+
+void TTrackSet::TimerFadeTimer() {
+    if (m_PlayState != psIdle) FadeStep();
+}
+
+void TTrackSet::FadeStep() {
+    StepVolumes(m_PlayState, m_nVolumeA, m_nVolumeB);
+    // Applied on every tick, changed or not, so a sound loaded meanwhile takes
+    // the current volumes and a refused SetVolume is simply tried again.
+    CDeferredCommands Together;
+    for (const TSndTrack& Track : m_Tracks) {
+        if (Track.apSound[SLOT_A]) {
+            if (LPDIRECTSOUNDBUFFER pBuf = Track.apSound[SLOT_A]->GetBuffer(0)) pBuf->SetVolume(m_nVolumeA);
+        }
+        if (Track.apSound[SLOT_B]) {
+            if (LPDIRECTSOUNDBUFFER pBuf = Track.apSound[SLOT_B]->GetBuffer(0)) pBuf->SetVolume(m_nVolumeB);
+        }
+    }
+}
+
+CSound* TTrackSet::ReferenceSound() const { return m_Tracks.empty() ? nullptr : m_Tracks[0].apSound[SLOT_A]; }
+
+bool TTrackSet::ShowsPosition() const {
+    return m_PlayState == psPlaying || m_PlayState == psFadeToA || m_PlayState == psFadeToB;
+}
+
+DWORD TTrackSet::GetPlayPosition(CSound* pSnd) {
     SND_CHECK(pSnd != nullptr, "pSnd", UNIT);
     if (!pSnd) return 0;
     LPDIRECTSOUNDBUFFER8 pSndBuf = nullptr;
@@ -62,7 +102,7 @@ DWORD TFormMain::GetPlayPosition(CSound* pSnd) {
     return dwPlayCursor;
 }
 
-DWORD TFormMain::GetBufferLength(CSound* pSnd) {
+DWORD TTrackSet::GetBufferLength(CSound* pSnd) {
     SND_CHECK(pSnd != nullptr, "pSnd", UNIT);
     if (!pSnd) return 0;
     LPDIRECTSOUNDBUFFER pSndBuf = pSnd->GetBuffer(0);
@@ -75,17 +115,9 @@ DWORD TFormMain::GetBufferLength(CSound* pSnd) {
     return DS_OK == hr ? Caps.dwBufferBytes : 0;
 }
 
-void TFormMain::SetupPositionBar() {
-    if (m_Tracks.empty() || !m_Tracks[0].apSound[0] || !ScrollBarTrackPos) return;
-    ScrollBarTrackPos->setMinimum(0);
-    ScrollBarTrackPos->setMaximum(static_cast<int>(GetBufferLength(m_Tracks[0].apSound[0])));
-    ScrollBarTrackPos->setPageStep((ScrollBarTrackPos->maximum() - ScrollBarTrackPos->minimum()) / 10);
-}
-
-void TFormMain::ScrollBarTrackPosScroll(TScrollCode /*ScrollCode*/, int& ScrollPos) { SeekAll(ScrollPos); }
-
-void TFormMain::SeekAll(LONG lOffset) {
+void TTrackSet::SeekAll(LONG lOffset) {
     const DWORD dwOffset = lOffset > 0 ? static_cast<DWORD>(lOffset) : 0;
+    CDeferredCommands Together;
     const std::size_t nTracks = m_Tracks.size();
     for (std::size_t i = 0; i < nTracks; ++i) {
         for (CSound* pSnd : m_Tracks[i].apSound) {
@@ -102,18 +134,14 @@ void TFormMain::SeekAll(LONG lOffset) {
     FadeStep();
 }
 
-void TFormMain::ButtonRewindClick() { Rewind(); }
-
-void TFormMain::Rewind() {
+void TTrackSet::Rewind(const std::function<void()>& RaiseButtons) {
+    CDeferredCommands Together;
     StopAll();
-    if (SpeedButtonA) SpeedButtonA->SetDown(false);
-    if (SpeedButtonB) SpeedButtonB->SetDown(false);
+    if (RaiseButtons) RaiseButtons();
     m_bStopped = true;
     for (const TSndTrack& Track : m_Tracks) {
         for (CSound* pSnd : Track.apSound) {
             if (pSnd) pSnd->Reset();
         }
     }
-    // The label keeps its text until playback resumes.
-    if (ScrollBarTrackPos) ScrollBarTrackPos->setValue(0);
 }
