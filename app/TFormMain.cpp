@@ -12,8 +12,11 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "app/ScrollEvents.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/OuterSize.h"
 #include "platform/ui/SpeedButton.h"
 #include "session/TFormSessionSettings.h"
 #include "sound/SoundOutput.h"
@@ -29,6 +32,8 @@ TFormSessionSettings* FormSessionSettings = nullptr;
 
 namespace {
 constexpr const char* UNIT = "TFormMain";
+// What a page of the position bar moves, in bytes (its small change is 1 too).
+constexpr int LARGE_CHANGE = 1;
 
 // The audio service needs no per-thread set-up on this platform; the step
 // stays where the start-up order puts it, before any device object exists.
@@ -71,6 +76,7 @@ TFormMain::~TFormMain() {
     // the window, its sounds first and then the devices, so that no output keeps
     // playing while the process winds down.
     m_pClientArea->removeEventFilter(this);
+    ScrollBarTrackPos->removeEventFilter(this);
     Forget(FormSplashScreen, this);
     Forget(FormDebug, this);
     Forget(FormAmbisonicSetup, this);
@@ -98,9 +104,18 @@ void TFormMain::ConnectEvents() {
     connect(BitBtnNextTest, &QPushButton::clicked, this, [this] { BitBtnNextTestClick(); });
     connect(ButtonRewind, &QPushButton::clicked, this, [this] { ButtonRewindClick(); });
 
+    // Every scroll event seeks: arrows, pages, keys, the wheel and each movement
+    // of the thumb. The bar's page step sizes its thumb; a page itself moves by
+    // the large change of 1 byte, so the action's position is corrected first.
     connect(ScrollBarTrackPos, &QAbstractSlider::actionTriggered, this, [this](int nAction) {
         TScrollCode ScrollCode;
-        if (ScrollCodeOfAction(nAction, ScrollCode)) ScrollBarEvent(ScrollCode);
+        if (!ScrollCodeOfAction(nAction, ScrollCode)) return;
+        if (ScrollCode == scPageUp || ScrollCode == scPageDown) {
+            const int nStep = ScrollCode == scPageDown ? LARGE_CHANGE : -LARGE_CHANGE;
+            ScrollBarTrackPos->setSliderPosition(
+                std::clamp(ScrollBarTrackPos->value() + nStep, ScrollBarTrackPos->minimum(), ScrollBarTrackPos->maximum()));
+        }
+        ScrollBarEvent(ScrollCode);
     });
     connect(ScrollBarTrackPos, &QAbstractSlider::sliderReleased, this, [this] {
         ScrollBarEvent(scPosition);
@@ -135,8 +150,8 @@ void TFormMain::InitMainWindow() {
 
     // 2. Centred bounds, which the window keeps for when it is restored; then
     // maximised, which takes effect when the window is shown.
-    resize(730, 640);
-    move((nScreenWidth - width()) / 2, (nScreenHeight - height()) / 2 - 28);
+    SetOuterSize(this, 730, 640);
+    move((nScreenWidth - frameGeometry().width()) / 2, (nScreenHeight - frameGeometry().height()) / 2 - 28);
     setWindowState(windowState() | Qt::WindowMaximized);
 
     // 3. The splash window; showing it plays its introduction sound.
@@ -152,7 +167,7 @@ void TFormMain::InitMainWindow() {
     FormDebug->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     FormDebug->setVisible(false);
     FormDebug->move(128, 128);
-    FormDebug->resize(300, 480);
+    SetOuterSize(FormDebug, 300, 480);
 
     // 5. and 6. The channel setup window and the session settings dialog.
     FormAmbisonicSetup = new TFormAmbisonicSetup(this);
