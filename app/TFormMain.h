@@ -8,7 +8,8 @@
 //   SessionFiles.cpp                loaders and results writer
 //   Playback.cpp                    devices and tracks, A/B crossfade, transport
 //   ChannelSetup.cpp, Diagnostics.cpp   channel setup command, debug log dumps
-// Everything runs on the GUI thread.
+// Everything runs on the GUI thread. docs/ARCHITECTURE.md draws the layers,
+// which way includes go, and who owns each pointer.
 #pragma once
 
 #include <QMainWindow>
