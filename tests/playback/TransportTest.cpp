@@ -58,7 +58,7 @@ protected:
     void ExpectAllAt(DWORD dwOffset) {
         for (CSound* pSnd : rig.LoadedSounds()) EXPECT_EQ(PlaybackRig::Position(pSnd), dwOffset);
     }
-    PlaybackRig rig;
+    PlaybackRig rig{playtest::Rig::Window};
 };
 
 TEST_F(Transport, TheDisplayFollowsTrackZerosASoundWhilePlaying) {
@@ -165,7 +165,7 @@ TEST_F(Transport, ASeekWhilePausedMovesEveryBufferAndPlayStartsThere) {
 }
 
 TEST(TransportBar, ATinyBufferGivesPageZero) {
-    PlaybackRig rig;
+    PlaybackRig rig(playtest::Rig::Window);
     EXPECT_EQ(rig.form->ScrollBarTrackPos->pageStep(), 0) << "before the first test";
     const std::string strTiny = rig.WriteRaw("tiny.wav", 1, 8, {1, 2, 3, 4, 5, 6, 7});
     ASSERT_TRUE(rig.form->CreateTrackSound(&rig.Slot(0, 0), strTiny, 0));
@@ -175,7 +175,7 @@ TEST(TransportBar, ATinyBufferGivesPageZero) {
 }
 
 TEST(TransportBar, WithoutAnASoundOnTrackZeroTheBarStaysButSeekingActs) {
-    PlaybackRig other;
+    PlaybackRig other(playtest::Rig::Window);
     other.LoadExcerpts(1, 4410);
     other.Slot(0, 0) = nullptr;
     const int nMax = other.form->ScrollBarTrackPos->maximum();
@@ -201,9 +201,9 @@ TEST(TransportSeek, OffsetsAreAlignedDownToAWholeFrameOfEachBuffer) {
         const std::string strPath =
             rig.WriteRaw("f" + std::to_string(i) + ".wav", c.channels, c.bits, std::vector<std::uint8_t>(48000, 0));
         CSound*& pSlot = rig.Slot(static_cast<int>(i % 4), static_cast<int>(i / 4));
-        ASSERT_TRUE(rig.form->CreateTrackSound(&pSlot, strPath, static_cast<int>(i % 4)));
+        ASSERT_TRUE(rig.set.CreateTrackSound(&pSlot, strPath, static_cast<int>(i % 4)));
     }
-    rig.form->SeekAll(10007);
+    rig.set.SeekAll(10007);
     for (std::size_t i = 0; i < cases.size(); ++i) {
         EXPECT_EQ(PlaybackRig::Position(rig.Slot(static_cast<int>(i % 4), static_cast<int>(i / 4))),
                   cases[i].expected)
@@ -215,7 +215,7 @@ TEST(TransportSeek, BeyondAShorterBufferTheOthersStayAligned) {
     PlaybackRig rig;
     rig.LoadExcerpts(4, 44100, 22050);  // A 88200 bytes, B 44100 bytes
     rig.PressA();
-    rig.form->SeekAll(60000);
+    rig.set.SeekAll(60000);
     for (int k = 0; k < 4; ++k) EXPECT_EQ(PlaybackRig::Position(rig.Slot(k, 0)), 60000u);
     // Past its end a looping buffer goes to its end and wraps to its start at once.
     for (int k = 0; k < 4; ++k) EXPECT_EQ(PlaybackRig::Position(rig.Slot(k, 1)), 44100u);
