@@ -208,6 +208,10 @@ TEST(Devices, LoadingOntoTracks) {
     EXPECT_FALSE(rig.set.CreateTrackSound(&pLong, strLong, 1));
     EXPECT_EQ(pLong, nullptr);
 
+    // The name's characters reach the file system as they were written.
+    const std::string strAccented = rig.WriteWave("brano è ü € 𝄞.wav", std::vector<std::int16_t>(441, 1000));
+    EXPECT_TRUE(rig.set.CreateTrackSound(&rig.Slot(1, 1), strAccented, 1));
+
     CSound*& pMissing = rig.Slot(2, 0);
     EXPECT_FALSE(rig.set.CreateTrackSound(&pMissing, rig.dir.filePath("missing.wav").toStdString(), 2));
     EXPECT_EQ(pMissing, nullptr);
