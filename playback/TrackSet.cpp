@@ -25,6 +25,7 @@ DWORD FrameAlignedOffset(LPDIRECTSOUNDBUFFER pBuf, DWORD dwOffset) {
 }
 }  // namespace
 
+TTrackSet::TTrackSet() = default;
 TTrackSet::~TTrackSet() = default;
 
 void TTrackSet::Press(TPlayState FadeTo, bool bAnyButtonDown) {

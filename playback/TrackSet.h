@@ -30,7 +30,7 @@ constexpr int SLOT_B = 1;
 
 class TTrackSet {
 public:
-    TTrackSet() = default;
+    TTrackSet();
     ~TTrackSet();
 
     TVecSndTrack m_Tracks;
