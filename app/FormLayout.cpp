@@ -8,10 +8,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QTimer>
 
 #include "app/TFormMain.h"
+#include "app/ScrollEvents.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/SpeedButton.h"
 
@@ -126,7 +128,7 @@ void TFormMain::BuildForm() {
                               QRect(166, 15, 400, 32), font());
     ScrollBarTrackPos->setRange(0, 100);
     ScrollBarTrackPos->setSingleStep(1);
-    ScrollBarTrackPos->setPageStep(1);
+    ScrollBarTrackPos->setPageStep(0);  // the page size; no thumb size before the first test
     ScrollBarTrackPos->setValue(0);
     ScrollBarTrackPos->setFocusPolicy(Qt::StrongFocus);
 
@@ -145,6 +147,7 @@ void TFormMain::BuildForm() {
 
     resize(DESIGN_CLIENT_WIDTH, DESIGN_CLIENT_HEIGHT + MainMenu1->sizeHint().height());
     m_pClientArea->installEventFilter(this);
+    ScrollBarTrackPos->installEventFilter(this);
     AlignPanels();
     FormCanResize();
 }
@@ -198,6 +201,16 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_pClientArea && event->type() == QEvent::Resize) {
         AlignPanels();
         FormCanResize();
+    }
+    // The toolkit's scroll bar reads its arrow keys the other way round from its
+    // page keys; the position bar reads them as the system's scroll bar does.
+    if (watched == ScrollBarTrackPos && event->type() == QEvent::KeyPress) {
+        const auto* pKey = static_cast<const QKeyEvent*>(event);
+        int nAction = 0;
+        if (pKey->modifiers() == Qt::NoModifier && ScrollActionOfKey(pKey->key(), nAction)) {
+            ScrollBarTrackPos->triggerAction(static_cast<QAbstractSlider::SliderAction>(nAction));
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

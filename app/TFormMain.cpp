@@ -12,10 +12,11 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include <utility>
+#include <algorithm>
 
 #include "app/ScrollEvents.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/OuterSize.h"
 #include "platform/ui/SpeedButton.h"
 #include "session/TFormSessionSettings.h"
 #include "sound/SoundOutput.h"
@@ -31,6 +32,8 @@ TFormSessionSettings* FormSessionSettings = nullptr;
 
 namespace {
 constexpr const char* UNIT = "TFormMain";
+// What a page of the position bar moves, in bytes (its small change is 1 too).
+constexpr int LARGE_CHANGE = 1;
 
 // The audio service needs no per-thread set-up on this platform; the step
 // stays where the start-up order puts it, before any device object exists.
@@ -44,6 +47,7 @@ void Forget(T*& pWindow, const QObject* owner) {
 }  // namespace
 
 TFormMain::TFormMain(QWidget* owner) : QMainWindow(owner) {
+    UseMessageBoxes();
     // Set before anything else, so that the form's own start-up can reach the
     // main window through the pointer, as the other windows do.
     FormMain = this;
@@ -68,15 +72,11 @@ TFormMain::TFormMain(QWidget* owner) : QMainWindow(owner) {
 TFormMain::~TFormMain() {
     TimerFade->stop();
     TimerPos->stop();
-    // "&Esci" ends the loop without the close path; the device objects are still
-    // released here, so that no output keeps playing while the process winds down.
-    if (!m_bClosed) ReleaseDevices();
-    m_Combinations.clear();
-    // The last test's sounds are the window's to free (a new test frees the old ones).
-    for (TSndTrack& TheTrack : m_Tracks)
-        for (CSound*& pSound : TheTrack.apSound) delete std::exchange(pSound, nullptr);
-    m_Tracks.clear();
+    // "&Esci" ends the loop without the close path; the track set then goes with
+    // the window, its sounds first and then the devices, so that no output keeps
+    // playing while the process winds down.
     m_pClientArea->removeEventFilter(this);
+    ScrollBarTrackPos->removeEventFilter(this);
     Forget(FormSplashScreen, this);
     Forget(FormDebug, this);
     Forget(FormAmbisonicSetup, this);
@@ -104,9 +104,18 @@ void TFormMain::ConnectEvents() {
     connect(BitBtnNextTest, &QPushButton::clicked, this, [this] { BitBtnNextTestClick(); });
     connect(ButtonRewind, &QPushButton::clicked, this, [this] { ButtonRewindClick(); });
 
+    // Every scroll event seeks: arrows, pages, keys, the wheel and each movement
+    // of the thumb. The bar's page step sizes its thumb; a page itself moves by
+    // the large change of 1 byte, so the action's position is corrected first.
     connect(ScrollBarTrackPos, &QAbstractSlider::actionTriggered, this, [this](int nAction) {
         TScrollCode ScrollCode;
-        if (ScrollCodeOfAction(nAction, ScrollCode)) ScrollBarEvent(ScrollCode);
+        if (!ScrollCodeOfAction(nAction, ScrollCode)) return;
+        if (ScrollCode == scPageUp || ScrollCode == scPageDown) {
+            const int nStep = ScrollCode == scPageDown ? LARGE_CHANGE : -LARGE_CHANGE;
+            ScrollBarTrackPos->setSliderPosition(
+                std::clamp(ScrollBarTrackPos->value() + nStep, ScrollBarTrackPos->minimum(), ScrollBarTrackPos->maximum()));
+        }
+        ScrollBarEvent(ScrollCode);
     });
     connect(ScrollBarTrackPos, &QAbstractSlider::sliderReleased, this, [this] {
         ScrollBarEvent(scPosition);
@@ -141,8 +150,8 @@ void TFormMain::InitMainWindow() {
 
     // 2. Centred bounds, which the window keeps for when it is restored; then
     // maximised, which takes effect when the window is shown.
-    resize(730, 640);
-    move((nScreenWidth - width()) / 2, (nScreenHeight - height()) / 2 - 28);
+    SetOuterSize(this, 730, 640);
+    move((nScreenWidth - frameGeometry().width()) / 2, (nScreenHeight - frameGeometry().height()) / 2 - 28);
     setWindowState(windowState() | Qt::WindowMaximized);
 
     // 3. The splash window; showing it plays its introduction sound.
@@ -158,7 +167,7 @@ void TFormMain::InitMainWindow() {
     FormDebug->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     FormDebug->setVisible(false);
     FormDebug->move(128, 128);
-    FormDebug->resize(300, 480);
+    SetOuterSize(FormDebug, 300, 480);
 
     // 5. and 6. The channel setup window and the session settings dialog.
     FormAmbisonicSetup = new TFormAmbisonicSetup(this);
@@ -197,23 +206,6 @@ void TFormMain::FormClose() {
     TimerFade->stop();
     TimerPos->stop();
     ReleaseDevices();
-}
-
-void TFormMain::ReleaseDevices() {
-    for (std::size_t nTrack = 0; nTrack < m_Tracks.size(); ++nTrack) {
-        CSoundManager* pSM = m_Tracks[nTrack].pSM;
-        if (!pSM) continue;
-        delete pSM;
-        // Copies of a record share its manager: none may keep the dangling pointer.
-        for (TSndTrack& TheTrack : m_Tracks) {
-            if (TheTrack.pSM == pSM) TheTrack.pSM = nullptr;
-        }
-        if (FormAmbisonicSetup && FormAmbisonicSetup->parent() == this) {
-            for (TSndTrack& TheTrack : FormAmbisonicSetup->m_SetupTracks) {
-                if (TheTrack.pSM == pSM) TheTrack.pSM = nullptr;
-            }
-        }
-    }
 }
 
 void TFormMain::FileExitClick() {

@@ -1,13 +1,15 @@
 // TFormMain: the test window the candidate sits at. It owns the secondary
-// windows, the playlist, the tests of the session, the four playback tracks and
-// the playback state, and holds the session and playback logic as member
-// operations. The operations live in the folder of their concern:
-//   app/       layout, lifecycle, centring rule, control states
-//   session/   the session controller
-//   files/     playlist and combinations loaders, results writer
-//   playback/  devices and tracks, A/B crossfade, transport
-//   windows/   channel setup, About, debug log and dumps
-// Everything runs on the GUI thread.
+// windows, the session (TSession: playlist, tests, answers) and the track set
+// (TTrackSet: the four tracks, their sounds, the playback state). Its
+// operations are thin members that move values between the widgets and those
+// two, one file per concern in app/:
+//   TFormMain.cpp, FormLayout.cpp   lifecycle, layout, centring rule, control states
+//   SessionController.cpp           the session controller
+//   SessionFiles.cpp                loaders and results writer
+//   Playback.cpp                    devices and tracks, A/B crossfade, transport
+//   ChannelSetup.cpp, Diagnostics.cpp   channel setup command, debug log dumps
+// Everything runs on the GUI thread. docs/ARCHITECTURE.md draws the layers,
+// which way includes go, and who owns each pointer.
 #pragma once
 
 #include <QMainWindow>
@@ -17,8 +19,10 @@
 #include <vector>
 
 #include "files/TrackCombs.h"
-#include "playback/SndTrack.h"
 #include "platform/WinTypes.h"
+#include "playback/SndTrack.h"
+#include "playback/TrackSet.h"
+#include "session/Session.h"
 
 class QAction;
 class QFrame;
@@ -31,8 +35,6 @@ class QRadioButton;
 class QScrollBar;
 class QTimer;
 class TSpeedButton;
-
-using TStringList = std::vector<std::string>;
 
 // Scroll codes of the position bar's scroll event.
 enum TScrollCode { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll };
@@ -76,16 +78,18 @@ public:
     QTimer* TimerFade = nullptr;
     QTimer* TimerPos = nullptr;
 
-    // ---- state ----
-    std::int32_t m_nCurrentTest = 0;
-    std::int32_t m_nChannels = 0;
-    bool m_bStopped = true;
-    TVecSndTrack m_Tracks;
-    TPlayState m_PlayState = psIdle;
-    std::unique_ptr<TStringList> m_pPlayList;
-    TVecCombinations m_Combinations;
-    std::int32_t m_nVolumeA = -10000;
-    std::int32_t m_nVolumeB = -10000;
+    // ---- state: the core, and its fields under the names the window knows ----
+    TSession m_Session;
+    TTrackSet m_TrackSet;
+    std::int32_t& m_nCurrentTest = m_Session.m_nCurrentTest;
+    std::int32_t& m_nChannels = m_Session.m_nChannels;
+    bool& m_bStopped = m_TrackSet.m_bStopped;
+    TVecSndTrack& m_Tracks = m_TrackSet.m_Tracks;
+    TPlayState& m_PlayState = m_TrackSet.m_PlayState;
+    std::unique_ptr<TStringList>& m_pPlayList = m_Session.m_pPlayList;
+    TVecCombinations& m_Combinations = m_Session.m_Combinations;
+    std::int32_t& m_nVolumeA = m_TrackSet.m_nVolumeA;
+    std::int32_t& m_nVolumeB = m_TrackSet.m_nVolumeB;
 
     // ---- shell (app/) ----
     void FormCreate();

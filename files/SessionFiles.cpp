@@ -1,19 +1,19 @@
-// The main window's loaders and writer of the session files: thin members that
-// call the widget-free parsers and report.
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QSaveFile>
-#include <QString>
+// The loaders and the writer of the session files: the widget-free parsers
+// of files/parse with the reading, the writing and the messages around them.
+#include "files/SessionFiles.h"
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
-#include "app/TFormMain.h"
 #include "files/parse/CombinationsParser.h"
 #include "files/parse/PlaylistParser.h"
 #include "files/parse/ResultsText.h"
 #include "files/parse/TextLines.h"
-#include "platform/ui/Messages.h"
-#include "session/TFormSessionSettings.h"
+#include "platform/report/Report.h"
 
 namespace {
 
@@ -35,16 +35,32 @@ std::string ReadWholeFile(const std::string& strFileName) {
 // Writes beside the file and renames over it, so that a failed write leaves
 // any earlier results whole. A read-only results file counts as unwritable
 // rather than being replaced behind its owner's back.
-bool WriteResultsFile(const QString& strPath, const std::string& strBytes) {
-    if (strPath.isEmpty()) return false;
-    const QFileInfo info(strPath);
-    if (info.exists() && (!info.isFile() || !info.isWritable())) return false;
-    QSaveFile file(strPath);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    // Without a commit the file beside is discarded and the old one stays.
-    if (file.write(strBytes.data(), static_cast<qint64>(strBytes.size())) != static_cast<qint64>(strBytes.size()))
+bool WriteResultsFile(const std::string& strPath, const std::string& strBytes) {
+    namespace fs = std::filesystem;
+    if (strPath.empty()) return false;
+    std::error_code ec;
+    const fs::file_status status = fs::status(strPath, ec);
+    if (fs::exists(status)) {
+        if (!fs::is_regular_file(status) || ::access(strPath.c_str(), W_OK) != 0) return false;
+    }
+    const std::string strAside = strPath + ".part";
+    {
+        std::ofstream out(strAside, std::ios::out | std::ios::binary | std::ios::trunc);
+        if (!out.is_open()) return false;
+        out.write(strBytes.data(), static_cast<std::streamsize>(strBytes.size()));
+        out.flush();
+        if (!out.good()) {
+            out.close();
+            fs::remove(strAside, ec);
+            return false;
+        }
+    }
+    fs::rename(strAside, strPath, ec);
+    if (ec) {
+        fs::remove(strAside, ec);
         return false;
-    return file.commit();
+    }
+    return true;
 }
 
 void ReportError(const char* text, const char* caption, bool bBeep) {
@@ -54,7 +70,7 @@ void ReportError(const char* text, const char* caption, bool bBeep) {
 
 }  // namespace
 
-bool TFormMain::LoadPlaylist(const std::string& strFileName) {
+bool LoadPlaylist(const std::string& strFileName, TStringList& PlayList, std::int32_t& nChannels) {
     TPlaylistContent content;
     try {
         content = ParsePlaylist(SplitTextLines(ReadWholeFile(strFileName)));
@@ -74,14 +90,12 @@ bool TFormMain::LoadPlaylist(const std::string& strFileName) {
         case TPlaylistStatus::Ok:
             break;
     }
-    SND_CHECK(m_pPlayList != nullptr, "m_pPlayList", "TFormMain");
-    if (!m_pPlayList) return false;
-    m_nChannels = content.nChannels;
-    *m_pPlayList = std::move(content.entries);
+    nChannels = content.nChannels;
+    PlayList = std::move(content.entries);
     return true;
 }
 
-bool TFormMain::LoadCombinations(const std::string& strFileName) {
+bool LoadCombinations(const std::string& strFileName, TVecCombinations& Combinations) {
     TCombinationsContent content;
     try {
         content = ParseCombinations(SplitTextLines(ReadWholeFile(strFileName)));
@@ -103,13 +117,13 @@ bool TFormMain::LoadCombinations(const std::string& strFileName) {
             break;
     }
     // The records are kept even when their number disagrees with the count.
-    m_Combinations.clear();
-    m_Combinations.reserve(content.pairs.size());
+    Combinations.clear();
+    Combinations.reserve(content.pairs.size());
     for (const TExcerptPair& pair : content.pairs) {
         TTrackCombs comb;
         comb.nExcerptA = pair.nExcerptA;
         comb.nExcerptB = pair.nExcerptB;
-        m_Combinations.push_back(std::move(comb));
+        Combinations.push_back(std::move(comb));
     }
     if (content.status == TCombinationsStatus::Mismatch) {
         ReportError(
@@ -121,23 +135,13 @@ bool TFormMain::LoadCombinations(const std::string& strFileName) {
     return true;
 }
 
-void TFormMain::SaveResults() {
-    SND_CHECK(FormSessionSettings != nullptr, "FormSessionSettings", "TFormMain");
-    if (!FormSessionSettings) return;
-    // The answers of a whole session are at stake: after a failed write the
-    // experimenter may choose another path, as often as needed; only cancelling
-    // that choice gives them up.
-    for (;;) {
-        bool bWritten = false;
-        try {
-            const std::string strBytes =
-                BuildResultsText(FormSessionSettings->EditNomeCandidato->text().toStdString(), m_Combinations);
-            bWritten = WriteResultsFile(FormSessionSettings->EditFileResults->text(), strBytes);
-        } catch (...) {
-            bWritten = false;
-        }
-        if (bWritten) return;
-        ReportError("Errore: impossibile salvare la sessione", "Errore :", true);
-        if (!FormSessionSettings->ExecuteResultsDialog()) return;
+bool SaveResults(const std::string& strName, const std::string& strFileName, const TVecCombinations& Combinations) {
+    bool bWritten = false;
+    try {
+        bWritten = WriteResultsFile(strFileName, BuildResultsText(strName, Combinations));
+    } catch (...) {
+        bWritten = false;
     }
+    if (!bWritten) ReportError("Errore: impossibile salvare la sessione", "Errore :", true);
+    return bWritten;
 }

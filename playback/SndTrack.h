@@ -1,9 +1,11 @@
 // A playback track: one output device of the interface with its sound manager
 // and the two sound slots of the test on show. Copied by value: copies share the
-// manager and the sounds (the main window's close handler deletes the managers,
-// the session controller the sounds).
+// manager (its shared owner; the device goes when the last copy lets it go) and
+// see the same sounds. The slots own nothing: each sound has one owner, the
+// track set that loaded it (TTrackSet) or the channel setup window that made it.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,7 +17,7 @@ class CSound;
 constexpr int MAXTRACKS = 4;
 
 struct TSndTrack {
-    CSoundManager* pSM = nullptr;
+    std::shared_ptr<CSoundManager> pSM;
     std::string strDescription;            // the device's description
     CSound* apSound[2] = {nullptr, nullptr};  // 0: excerpt A, 1: excerpt B
 };

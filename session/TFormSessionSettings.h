@@ -5,14 +5,13 @@
 
 #include <QDialog>
 
+#include "platform/ui/ModalResult.h"
+
 class QFileDialog;
 class QLineEdit;
 class QPushButton;
 class QFrame;
 class QLabel;
-
-constexpr int mrOk = 1;
-constexpr int mrCancel = 2;
 
 class TFormSessionSettings : public QDialog {
 public:

@@ -6,7 +6,7 @@
 #include <new>
 #include <thread>
 
-#include "platform/ui/Messages.h"
+#include "platform/report/Report.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "platform/WinTypes.h"
 #include "platform/audio/DSound.h"
+#include "sound/Trace.h"
 #include "sound/WaveFile.h"
 
 class CSound;
@@ -51,8 +52,3 @@ public:
     CSound(const CSound&) = delete;
     CSound& operator=(const CSound&) = delete;
 };
-
-// The layer's error-trace hook: records nothing, shows nothing, yields hr.
-HRESULT DXTraceW(const char* strFile, DWORD dwLine, HRESULT hr, const wchar_t* strMsg, BOOL bPopMsgBox);
-#define DXTRACE_ERR(str, hr) DXTraceW("SoundOutput", __LINE__, hr, str, FALSE)
-#define DXTRACE_ERR_NOMSGBOX(str, hr) DXTraceW("SoundOutput", __LINE__, hr, str, FALSE)

@@ -10,7 +10,7 @@
 #include <new>
 
 #include "platform/resources/Resources.h"
-#include "sound/SoundOutput.h"
+#include "sound/Trace.h"
 
 namespace {
 

@@ -218,20 +218,17 @@ void TFormAmbisonicSetup::FormHide() {
 
 void TFormAmbisonicSetup::FormClose() {
     StopAllTestSounds();
-    if (result() == mrOk) {
-        // The main window takes the records over, test sounds included.
-        m_CreatedSounds.clear();
-        return;
-    }
-    ReleaseCreatedSounds();
+    // On OK the main window takes the records over, test sounds included.
+    if (result() != mrOk) ReleaseCreatedSounds();
 }
 
+std::vector<std::unique_ptr<CSound>> TFormAmbisonicSetup::TakeTestSounds() { return std::move(m_CreatedSounds); }
+
 void TFormAmbisonicSetup::ReleaseCreatedSounds() {
-    for (CSound* pSnd : m_CreatedSounds) {
+    for (const std::unique_ptr<CSound>& pSnd : m_CreatedSounds) {
         for (TSndTrack& t : m_SetupTracks) {
-            if (t.apSound[0] == pSnd) t.apSound[0] = nullptr;
+            if (t.apSound[0] == pSnd.get()) t.apSound[0] = nullptr;
         }
-        delete pSnd;
     }
     m_CreatedSounds.clear();
 }
@@ -243,6 +240,8 @@ void TFormAmbisonicSetup::ButtonCancelClick() { done(mrCancel); }
 
 void TFormAmbisonicSetup::CreateTestSounds() {
     if (m_SetupTracks.size() != MAXTRACKS) return;
+    // Sounds an earlier OK left untaken have no holder any more.
+    ReleaseCreatedSounds();
     for (int i = 0; i < MAXTRACKS; ++i) PositionLabel(i)->Tag = i;
     CaptionLabels();
 
@@ -268,7 +267,7 @@ void TFormAmbisonicSetup::CreateTestSounds() {
             continue;
         }
         track.apSound[0] = pSnd;
-        m_CreatedSounds.push_back(pSnd);
+        m_CreatedSounds.emplace_back(pSnd);
     }
 }
 
@@ -288,6 +287,7 @@ void TFormAmbisonicSetup::StopTestSound(int nIndex) {
 }
 
 void TFormAmbisonicSetup::StopAllTestSounds() {
+    CDeferredCommands Together;
     for (TSndTrack& t : m_SetupTracks) {
         if (t.apSound[0]) t.apSound[0]->Stop();
     }

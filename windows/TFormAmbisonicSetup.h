@@ -8,6 +8,7 @@
 
 #include <QDialog>
 
+#include <memory>
 #include <vector>
 
 #include "playback/SndTrack.h"
@@ -46,6 +47,9 @@ public:
 
     // Shows the window modally; mrOk (1) or mrCancel (2).
     int ShowModal();
+    // After OK: the test sounds of this showing, which the records hold in their
+    // A slots, for the main window to own from now on.
+    std::vector<std::unique_ptr<CSound>> TakeTestSounds();
 
     // ---- handlers ----
     void FormShow();
@@ -88,6 +92,6 @@ private:
     void ToggleTestSound(int nIndex);
     void ReleaseCreatedSounds();
 
-    std::vector<CSound*> m_CreatedSounds;  // this showing's test sounds, until OK hands them over
+    std::vector<std::unique_ptr<CSound>> m_CreatedSounds;  // this showing's test sounds, until OK hands them over
     bool m_bShownOnce = false;
 };

@@ -5,9 +5,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
+#include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "platform/ui/Fonts.h"
@@ -47,28 +46,53 @@ TFormDebug::TFormDebug(QWidget* owner) : QWidget(owner, Qt::Window | Qt::WindowS
     setTabOrder(Button2, RichEdit);
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connect(RichEdit, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_bShowing) m_bTyped = true;
+    });
 }
 
-void TFormDebug::AppendLine(const std::string& strLine) {
-    QTextCursor cursor(RichEdit->document());
-    cursor.movePosition(QTextCursor::End);
-    if (!(m_bNoLines && RichEdit->document()->isEmpty())) cursor.insertBlock();
-    // Line feeds in the text become line breaks of the log.
-    cursor.insertText(QString::fromUtf8(strLine.data(), static_cast<qsizetype>(strLine.size())));
-    m_bNoLines = false;
+void TFormDebug::AppendLine(const std::string& strLine) { Log().AppendLine(strLine); }
+
+void TFormDebug::ClearLog() { Log().ClearLog(); }
+
+TLogBuffer& TFormDebug::Log() {
+    TakeTyped();
+    ShowLogSoon();
+    return m_Log;
 }
 
-void TFormDebug::ClearLog() {
-    RichEdit->clear();
-    m_bNoLines = true;
+std::vector<std::string> TFormDebug::Lines() {
+    TakeTyped();
+    return m_Log.Lines();
 }
 
-std::vector<std::string> TFormDebug::Lines() const {
-    std::vector<std::string> lines;
-    const QTextDocument* doc = RichEdit->document();
-    if (m_bNoLines && doc->isEmpty()) return lines;
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) lines.push_back(b.text().toStdString());
-    return lines;
+void TFormDebug::TakeTyped() {
+    if (!m_bTyped) return;
+    m_bTyped = false;
+    m_Log.Assign(RichEdit->toPlainText().toStdString(), m_Log.NoLines());
+    m_nShownRevision = m_Log.Revision();
+}
+
+void TFormDebug::ShowLog() {
+    m_bShowPosted = false;
+    if (m_nShownRevision == m_Log.Revision()) return;
+    m_bShowing = true;
+    RichEdit->setPlainText(QString::fromStdString(m_Log.Text()));
+    m_bShowing = false;
+    m_nShownRevision = m_Log.Revision();
+}
+
+// Writers call Log() before they write: the box follows after the event loop's
+// turn, so a dump shows once, whatever its length.
+void TFormDebug::ShowLogSoon() {
+    if (m_bShowPosted || !isVisible()) return;
+    m_bShowPosted = true;
+    QTimer::singleShot(0, this, [this] { ShowLog(); });
+}
+
+void TFormDebug::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    ShowLog();
 }
 
 void TFormDebug::Button1Click() { ClearLog(); }

@@ -9,6 +9,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // The title the plain message boxes show; no display name, which some
     // platforms would append to every window caption.
     setApplicationName(QStringLiteral("Sondarium"));
+    UseMessageBoxes();
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

@@ -1,53 +1,10 @@
-// User-facing messages, the simple beep and the internal consistency checks.
-//
-// Every message the program shows goes through ShowMessage or ShowPlainMessage,
-// every beep through MessageBeep, so that a test can observe them through a
-// MessageObserver instead of a person answering a box. GUI thread only.
+// The message boxes of the toolkit behind the program's reporter
+// (platform/report/Report.h, which this header brings along).
 #pragma once
 
-#include <functional>
-#include <string>
-#include <vector>
+#include "platform/report/Report.h"
 
-enum class MsgIcon { None, Error, Warning, Information };
-
-// A task-modal message box with no owner window, the icon, text and caption
-// given, and one OK button.
-void ShowMessage(const std::string& text, const std::string& caption, MsgIcon icon);
-// The toolkit's plain message box: no icon, one OK button, the application's
-// title ("Sondarium") as caption, centred on the screen.
-void ShowPlainMessage(const std::string& text);
-// The system's simple beep.
-void MessageBeep();
-
-// What a test sees instead of boxes and beeps.
-struct ShownMessage {
-    std::string text;
-    std::string caption;
-    MsgIcon icon;
-    bool beepBefore;  // a beep came right before this message
-};
-
-class MessageObserver {
-public:
-    MessageObserver();   // from now on messages are recorded, not shown
-    ~MessageObserver();  // back to real boxes
-    std::vector<ShownMessage> messages;
-    int beeps = 0;
-    // Runs while a message is "shown" (for instance to check a window's state then).
-    std::function<void(const ShownMessage&)> onMessage;
-    void clear() { messages.clear(); beeps = 0; }
-    MessageObserver(const MessageObserver&) = delete;
-    MessageObserver& operator=(const MessageObserver&) = delete;
-};
-
-// An internal consistency check failed: reports the condition (its text or the
-// pointer's name) and the source unit, then ends the program in order. Under a
-// MessageObserver the failure is recorded as a message captioned "Check" and the
-// program goes on, so tests can see it.
-void CheckFailed(const char* condition, const char* unit);
-
-#define SND_CHECK(cond, text, unit)        \
-    do {                                  \
-        if (!(cond)) CheckFailed(text, unit); \
-    } while (0)
+// Installs the reporter that shows real boxes and beeps (once; later calls
+// change nothing). Before the application object exists, or after it is gone,
+// the text goes to stderr.
+void UseMessageBoxes();

@@ -126,10 +126,11 @@ void PlayDemoSession(TFormMain& form, MessageObserver& observer, DemoRun& run) {
     QTest::mouseClick(form.SpeedButtonB, Qt::LeftButton);
     QTest::qWait(350);
     QScrollBar* bar = form.ScrollBarTrackPos;
-    const int nBefore = bar->value();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 8, bar->height() / 2));
+    // Home seeks back to the start: a jump the trace can tell from the play
+    // (a page moves one byte only, less than the bar lags behind the sound).
+    QTest::keyClick(bar, Qt::Key_Home);
     run.nSeekBytes = bar->value();
-    EXPECT_EQ(run.nSeekBytes, std::max(0, nBefore - bar->pageStep())) << "a click left of the thumb pages back";
+    EXPECT_EQ(run.nSeekBytes, 0) << "Home moves the bar to the start";
     QTest::qWait(350);
     ClickRadio(form.RadioButtonB);
     QTest::qWait(250);

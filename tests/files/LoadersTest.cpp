@@ -7,7 +7,7 @@
 
 #include <fstream>
 
-#include "app/TFormMain.h"
+#include "session/Session.h"
 #include "platform/ui/Messages.h"
 
 namespace {
@@ -32,7 +32,7 @@ struct LoadCase {
     std::string text;      // '|' is the line break, eol the break written
     const char* eol;
     Msg message;
-    const char* loaded;    // what the form holds after: "2:a|b" or "1-2,3-1"; null when the load fails
+    const char* loaded;    // what the session holds after: "2:a|b" or "1-2,3-1"; null when the load fails
 };
 void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
 
@@ -88,8 +88,8 @@ const LoadCase kCases[] = {
     {"EmptyCombinations", false, "", "\r\n", None, nullptr},
 };
 
-// What the form holds, in the tables' notation.
-std::string Held(const TFormMain& form, bool bPlaylist) {
+// What the session holds, in the tables' notation.
+std::string Held(const TSession& form, bool bPlaylist) {
     std::string out;
     if (bPlaylist) {
         out = std::to_string(form.m_nChannels) + ":";
@@ -106,7 +106,7 @@ protected:
     std::string Path(const char* name) { return QDir(dir.path()).filePath(name).toStdString(); }
     QTemporaryDir dir;
     MessageObserver observer;
-    TFormMain form;  // no layout: the loaders need none
+    TSession form;
 };
 
 TEST_P(LoaderTest, LoadsOrReports) {

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "app/TFormMain.h"
+#include "files/SessionFiles.h"
 #include "common/FileDialogDriver.h"
 #include "platform/ui/Messages.h"
 #include "session/TFormSessionSettings.h"
@@ -58,24 +59,26 @@ protected:
     TFormMain form;
 };
 
+// The writer takes the name and the path as values.
+bool Save(const QString& strPath, const TVecCombinations& Combinations) {
+    return SaveResults("  Mario Rossi ", strPath.toStdString(), Combinations);
+}
+
 TEST_F(ResultsTest, OneTestSessionIsEightLinesWithCrLf) {
-    form.m_Combinations = {Answered(3, 1, 'B')};
-    form.SaveResults();
+    EXPECT_TRUE(Save(Path("risultati.txt"), {Answered(3, 1, 'B')}));
     EXPECT_TRUE(observer.messages.empty());
     EXPECT_EQ(Read(Path("risultati.txt")), kHeading + "3\t1\t0\t1\t0\t\r\n");
 }
 
 TEST_F(ResultsTest, CommentsKeepTheirColumnsAndASecondSessionReplacesTheFirst) {
-    form.m_Combinations = {Answered(3, 1, 'A'), Answered(2, 2, 'N', "forte\tpiano"),
-                           Answered(1, 2, 'B', "riga1\r\nriga2\rfine\n"), Answered(4, 1, 'A', " più caldo ")};
-    form.SaveResults();
+    Save(Path("risultati.txt"), {Answered(3, 1, 'A'), Answered(2, 2, 'N', "forte\tpiano"),
+                                 Answered(1, 2, 'B', "riga1\r\nriga2\rfine\n"), Answered(4, 1, 'A', " più caldo ")});
     EXPECT_EQ(Read(Path("risultati.txt")), kHeading +
                                                "3\t1\t1\t0\t0\t\r\n"
                                                "2\t2\t0\t0\t1\tforte piano\r\n"
                                                "1\t2\t0\t1\t0\triga1  riga2 fine \r\n"
                                                "4\t1\t1\t0\t0\t più caldo \r\n");
-    form.m_Combinations = {Answered(5, 6, 'N')};
-    form.SaveResults();
+    Save(Path("risultati.txt"), {Answered(5, 6, 'N')});
     EXPECT_EQ(Read(Path("risultati.txt")), kHeading + "5\t6\t0\t0\t1\t\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"risultati.txt"});
 }

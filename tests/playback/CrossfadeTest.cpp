@@ -9,7 +9,6 @@
 
 #include "PlaybackRig.h"
 #include "platform/audio/Mixer.h"
-#include "platform/ui/SpeedButton.h"
 #include "sound/SoundOutput.h"
 
 using playtest::PlaybackRig;
@@ -39,18 +38,18 @@ void RunStep(PlaybackRig& rig, const Step& s) {
     switch (s.act) {
         case Act::PressA: rig.PressA(); break;
         case Act::PressB: rig.PressB(); break;
-        case Act::Answer: rig.form->RadioButtonChoicesClick(); break;
+        case Act::Answer: rig.Answer(); break;
         case Act::Tick: rig.Tick(s.n); break;
     }
 }
 
 void ExpectBuffersCarryTheVolumes(PlaybackRig& rig) {
-    for (const TSndTrack& Track : rig.form->m_Tracks) {
+    for (const TSndTrack& Track : rig.set.m_Tracks) {
         if (Track.apSound[0]) {
-            EXPECT_EQ(PlaybackRig::Volume(Track.apSound[0]), rig.form->m_nVolumeA);
+            EXPECT_EQ(PlaybackRig::Volume(Track.apSound[0]), rig.set.m_nVolumeA);
         }
         if (Track.apSound[1]) {
-            EXPECT_EQ(PlaybackRig::Volume(Track.apSound[1]), rig.form->m_nVolumeB);
+            EXPECT_EQ(PlaybackRig::Volume(Track.apSound[1]), rig.set.m_nVolumeB);
         }
     }
 }
@@ -64,12 +63,12 @@ TEST_P(Crossfade, Timeline) {
         const Step& s = GetParam().steps[i];
         SCOPED_TRACE("step " + std::to_string(i));
         RunStep(rig, s);
-        EXPECT_EQ(rig.form->m_nVolumeA, s.volA.value_or(rig.form->m_nVolumeA));
-        EXPECT_EQ(rig.form->m_nVolumeB, s.volB.value_or(rig.form->m_nVolumeB));
-        EXPECT_EQ(rig.form->m_PlayState, s.state.value_or(rig.form->m_PlayState));
-        EXPECT_EQ(rig.form->m_bStopped, s.stopped.value_or(rig.form->m_bStopped));
+        EXPECT_EQ(rig.set.m_nVolumeA, s.volA.value_or(rig.set.m_nVolumeA));
+        EXPECT_EQ(rig.set.m_nVolumeB, s.volB.value_or(rig.set.m_nVolumeB));
+        EXPECT_EQ(rig.set.m_PlayState, s.state.value_or(rig.set.m_PlayState));
+        EXPECT_EQ(rig.set.m_bStopped, s.stopped.value_or(rig.set.m_bStopped));
         if (s.act == Act::Tick) ExpectBuffersCarryTheVolumes(rig);
-        for (CSound* pSnd : rig.LoadedSounds()) EXPECT_EQ(PlaybackRig::Playing(pSnd), !rig.form->m_bStopped);
+        for (CSound* pSnd : rig.LoadedSounds()) EXPECT_EQ(PlaybackRig::Playing(pSnd), !rig.set.m_bStopped);
     }
 }
 
@@ -107,8 +106,8 @@ TEST(CrossfadePause, BuffersKeepTheirPositionsAndResumeThere) {
     for (CSound* pSnd : rig.LoadedSounds()) ASSERT_EQ(PlaybackRig::Position(pSnd), 2000u);
 
     rig.PressA();  // raises A: pause
-    EXPECT_FALSE(rig.form->SpeedButtonA->Down());
-    EXPECT_FALSE(rig.form->SpeedButtonB->Down());
+    EXPECT_TRUE(rig.set.m_bStopped);
+    EXPECT_EQ(rig.set.m_PlayState, psFadeOut);
     rig.Advance(500);
     // A stop fades out over the ramp and stays where the sound stopped.
     const DWORD dwStopped = 2000u + 2 * audio::kRampFrames;
@@ -130,14 +129,14 @@ TEST(CrossfadeLaw, NoVolumeEverLeavesTheBuffersRange) {
         switch (random() % 8) {
             case 0: rig.PressA(); break;
             case 1: rig.PressB(); break;
-            case 2: rig.form->RadioButtonChoicesClick(); break;
-            case 3: rig.form->Rewind(); break;
+            case 2: rig.Answer(); break;
+            case 3: rig.Rewind(); break;
             default: rig.Tick(static_cast<int>(random() % 4)); break;
         }
-        ASSERT_GE(rig.form->m_nVolumeA, -10000);
-        ASSERT_LE(rig.form->m_nVolumeA, 0);
-        ASSERT_GE(rig.form->m_nVolumeB, -10000);
-        ASSERT_LE(rig.form->m_nVolumeB, 0);
+        ASSERT_GE(rig.set.m_nVolumeA, -10000);
+        ASSERT_LE(rig.set.m_nVolumeA, 0);
+        ASSERT_GE(rig.set.m_nVolumeB, -10000);
+        ASSERT_LE(rig.set.m_nVolumeB, 0);
     }
 }
 

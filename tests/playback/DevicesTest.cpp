@@ -37,7 +37,7 @@ TEST(Devices, SixListedFiveMatchFourTracksOnTheFirstFour) {
     EXPECT_TRUE(rig.observer.messages.empty()) << ::testing::PrintToString(Texts(rig.observer.messages));
 
     TVecSndGuid VecDevices;
-    rig.form->EnumerateDevices(VecDevices);
+    TTrackSet::EnumerateDevices(VecDevices);
     ASSERT_EQ(VecDevices.size(), 5u);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(VecDevices[i].strDescription, descriptions[i + 1]);
@@ -47,12 +47,12 @@ TEST(Devices, SixListedFiveMatchFourTracksOnTheFirstFour) {
     // Each listing makes copies of its own: the ids stay valid whatever happens to
     // another list.
     TVecSndGuid VecAgain;
-    rig.form->EnumerateDevices(VecAgain);
+    TTrackSet::EnumerateDevices(VecAgain);
     EXPECT_NE(VecAgain[0].pGuid, VecDevices[0].pGuid);
 
-    ASSERT_EQ(rig.form->m_Tracks.size(), 4u);
+    ASSERT_EQ(rig.set.m_Tracks.size(), 4u);
     for (int k = 0; k < 4; ++k) {
-        const TSndTrack& Track = rig.form->m_Tracks[k];
+        const TSndTrack& Track = rig.set.m_Tracks[k];
         EXPECT_EQ(Track.strDescription, descriptions[k + 1]);
         ASSERT_NE(Track.pSM, nullptr);
         EXPECT_EQ(Track.apSound[0], nullptr);
@@ -83,7 +83,7 @@ TEST(Devices, TheInterfaceTextIsAByteWiseCaseSensitiveSubstring) {
     for (const MatchCase& c : cases) descriptions.push_back(c.description);
     PlaybackRig rig(VirtualBackend::Outputs(descriptions));
     TVecSndGuid VecDevices;
-    rig.form->EnumerateDevices(VecDevices);
+    TTrackSet::EnumerateDevices(VecDevices);
     std::vector<std::string> expected;
     for (const MatchCase& c : cases) {
         if (c.matches) expected.push_back(c.description);
@@ -117,11 +117,11 @@ TEST_P(DevicesFallback, WarnsAndBuildsOnTheDefaultOutputOrNothing) {
     if (c.refuseOutput >= 0) vb->RefuseOpen(c.refuseOutput, DSERR_ALLOCATED, "occupata da un altro programma");
     if (c.refuseFormatOutput >= 0) vb->Faults(c.refuseFormatOutput).primaryFormat = DSERR_BADFORMAT;
     if (c.defaultRefuses) vb->RefuseOpen(0, DSERR_NODRIVER, "nessun dispositivo");
-    TFormMain form;
+    TTrackSet form;
     MessageObserver observer;
     TVecSndGuid VecDevices;
-    form.EnumerateDevices(VecDevices);
-    form.SetupTracks(VecDevices);
+    TTrackSet::EnumerateDevices(VecDevices);
+    form.SetupTracks(VecDevices, nullptr, nullptr);
 
     ASSERT_EQ(observer.messages.size(), 1u) << ::testing::PrintToString(Texts(observer.messages));
     const ShownMessage& m = observer.messages[0];
@@ -141,7 +141,7 @@ TEST_P(DevicesFallback, WarnsAndBuildsOnTheDefaultOutputOrNothing) {
         form.FadeStep();
         form.SeekAll(1000);
         form.Rewind();
-        form.UpdatePosition();
+        EXPECT_EQ(form.ReferenceSound(), nullptr) << "no position to show";
     } else {
         // The four tracks share one manager, so the default output is opened once.
         ASSERT_EQ(form.m_Tracks.size(), 4u);
@@ -153,7 +153,6 @@ TEST_P(DevicesFallback, WarnsAndBuildsOnTheDefaultOutputOrNothing) {
         }
     }
     form.ReleaseDevices();
-    form.m_Tracks.clear();
     FreeIds(VecDevices);
 }
 
@@ -169,8 +168,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<FallbackCase>& info) { return std::string(info.param.name); });
 
 TEST(Devices, AtStartUpTheFallbackIsWarnedAboutAndLogged) {
-    PlaybackRig rig(VirtualBackend::Outputs({"Driver audio principale", "OUT 1-2 (1:UA-101)", "OUT 3-4 (1:UA-101)"}, true));
-    ASSERT_EQ(rig.form->m_Tracks.size(), 4u);
+    PlaybackRig rig(VirtualBackend::Outputs({"Driver audio principale", "OUT 1-2 (1:UA-101)", "OUT 3-4 (1:UA-101)"}, true),
+                    playtest::Rig::Window);
+    ASSERT_EQ(rig.set.m_Tracks.size(), 4u);
     EXPECT_EQ(rig.vb->OpenStreams(1), 0);
     std::vector<std::string> warnings;
     for (const ShownMessage& m : rig.observer.messages) {
@@ -187,13 +187,13 @@ TEST(Devices, AtStartUpTheFallbackIsWarnedAboutAndLogged) {
 
 TEST(Devices, LoadingOntoTracks) {
     PlaybackRig rig;
-    ASSERT_EQ(rig.form->m_Tracks.size(), 4u);
+    ASSERT_EQ(rig.set.m_Tracks.size(), 4u);
     const std::string strGood = rig.WriteWave("good.wav", std::vector<std::int16_t>(441, 1000));
 
     CSound*& pLoaded = rig.Slot(0, 0);
-    EXPECT_TRUE(rig.form->CreateTrackSound(&pLoaded, strGood, 0));
+    EXPECT_TRUE(rig.set.CreateTrackSound(&pLoaded, strGood, 0));
     ASSERT_NE(pLoaded, nullptr);
-    EXPECT_EQ(rig.form->GetBufferLength(pLoaded), 882u);
+    EXPECT_EQ(TTrackSet::GetBufferLength(pLoaded), 882u);
     EXPECT_EQ(pLoaded->m_dwCreationFlags, 0x280u);
 
     // A name longer than 1023 characters is not even tried, although the file is there.
@@ -205,16 +205,20 @@ TEST(Devices, LoadingOntoTracks) {
     ASSERT_EQ(strLong.size(), 1100u);
     ASSERT_TRUE(QFile::copy(QString::fromStdString(strGood), QString::fromStdString(strLong)));
     CSound*& pLong = rig.Slot(1, 0);
-    EXPECT_FALSE(rig.form->CreateTrackSound(&pLong, strLong, 1));
+    EXPECT_FALSE(rig.set.CreateTrackSound(&pLong, strLong, 1));
     EXPECT_EQ(pLong, nullptr);
 
+    // The name's characters reach the file system as they were written.
+    const std::string strAccented = rig.WriteWave("brano è ü € 𝄞.wav", std::vector<std::int16_t>(441, 1000));
+    EXPECT_TRUE(rig.set.CreateTrackSound(&rig.Slot(1, 1), strAccented, 1));
+
     CSound*& pMissing = rig.Slot(2, 0);
-    EXPECT_FALSE(rig.form->CreateTrackSound(&pMissing, rig.dir.filePath("missing.wav").toStdString(), 2));
+    EXPECT_FALSE(rig.set.CreateTrackSound(&pMissing, rig.dir.filePath("missing.wav").toStdString(), 2));
     EXPECT_EQ(pMissing, nullptr);
 
     // Track 3 plays on although track 1 and 2 have nothing.
     CSound*& pOther = rig.Slot(3, 0);
-    ASSERT_TRUE(rig.form->CreateTrackSound(&pOther, strGood, 3));
+    ASSERT_TRUE(rig.set.CreateTrackSound(&pOther, strGood, 3));
     rig.PressA();
     rig.Tick(13);
     const std::vector<std::int16_t> heard = rig.vb->RenderInt16(rig.OutputOfTrack(3), 2048);

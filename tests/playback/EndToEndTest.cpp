@@ -123,7 +123,7 @@ int CrossfadeLevels(const std::vector<float>& heard, const Stretch& from, const 
 }
 
 TEST(EndToEnd, FourOutputsStayAlignedThroughSwitchesAndSeeksAndSwitchSmoothly) {
-    PlaybackRig rig(audio::VirtualBackend::UA101Outputs(), /*bStopTimers=*/false);
+    PlaybackRig rig(playtest::Rig::WindowWithTimers);
     rig.LoadExcerpts(4, EXCERPT_FRAMES);
     rig.form->SetupPositionBar();
     TFormMain& form = *rig.form;

@@ -15,30 +15,46 @@ std::int16_t ExcerptSample(int nChannel, bool bExcerptB, std::uint32_t nFrame) {
     return static_cast<std::int16_t>(bExcerptB ? nBase + BAND - 1 - nStep : nBase + nStep);
 }
 
-PlaybackRig::PlaybackRig(std::vector<audio::OutputInfo> outputs, bool bStopTimers)
-    : vb(audio::VirtualBackend::Install(std::move(outputs))) {
-    form = std::make_unique<TFormMain>();
+namespace {
+std::unique_ptr<TFormMain> WindowFor(Rig kind) {
+    if (kind == Rig::Core) return nullptr;
+    auto form = std::make_unique<TFormMain>();
     form->FormCreate();
     // As a session does once its first test is loaded.
     form->EnableTestControls(true);
-    if (bStopTimers) {
-        if (form->TimerFade) form->TimerFade->stop();
-        if (form->TimerPos) form->TimerPos->stop();
+    if (kind == Rig::Window) {
+        form->TimerFade->stop();
+        form->TimerPos->stop();
     }
+    return form;
 }
 
+// The tracks as the start-up builds them, without a window.
+std::unique_ptr<TTrackSet> NewTrackSet() {
+    auto pSet = std::make_unique<TTrackSet>();
+    TVecSndGuid VecDevices;
+    TTrackSet::EnumerateDevices(VecDevices);
+    pSet->SetupTracks(VecDevices, nullptr, nullptr);
+    for (TSndGuid& Entry : VecDevices) delete Entry.pGuid;
+    return pSet;
+}
+}  // namespace
+
+PlaybackRig::PlaybackRig(std::vector<audio::OutputInfo> outputs, Rig kind)
+    : vb(audio::VirtualBackend::Install(std::move(outputs))),
+      form(WindowFor(kind)),
+      m_pOwnSet(form ? nullptr : NewTrackSet()),
+      set(form ? form->m_TrackSet : *m_pOwnSet) {}
+
 PlaybackRig::~PlaybackRig() {
-    if (form->TimerFade) form->TimerFade->stop();
-    if (form->TimerPos) form->TimerPos->stop();
-    vb->StopClock();
-    for (TSndTrack& Track : form->m_Tracks) {
-        for (CSound*& pSnd : Track.apSound) {
-            delete pSnd;
-            pSnd = nullptr;
-        }
+    if (form) {
+        form->TimerFade->stop();
+        form->TimerPos->stop();
     }
-    form->FormClose();
+    vb->StopClock();
+    if (form) form->FormClose();
     form.reset();
+    m_pOwnSet.reset();
 }
 
 std::string PlaybackRig::WriteRaw(const std::string& strName, std::uint16_t channels, std::uint16_t bits,
@@ -69,20 +85,42 @@ void PlaybackRig::LoadExcerpts(int nChannels, std::uint32_t nFrames, std::uint32
             for (std::uint32_t k = 0; k < n; ++k) samples[k] = ExcerptSample(c, nSlot == 1, k);
             const std::string strPath =
                 WriteWave("ch" + std::to_string(c) + (nSlot ? "_b.wav" : "_a.wav"), samples);
-            form->CreateTrackSound(&Slot(c, nSlot), strPath, c);
+            set.CreateTrackSound(&Slot(c, nSlot), strPath, c);
         }
     }
 }
 
 void PlaybackRig::Tick(int n) {
-    for (int i = 0; i < n; ++i) form->TimerFadeTimer();
+    for (int i = 0; i < n; ++i) set.TimerFadeTimer();
 }
 
-void PlaybackRig::PressA() { form->SpeedButtonA->Press(); }
-void PlaybackRig::PressB() { form->SpeedButtonB->Press(); }
+void PlaybackRig::PressA() { Press(true); }
+void PlaybackRig::PressB() { Press(false); }
+
+void PlaybackRig::Press(bool bA) {
+    if (form) {
+        (bA ? form->SpeedButtonA : form->SpeedButtonB)->Press();
+        return;
+    }
+    bool& bThis = m_abDown[bA ? 0 : 1];
+    bool& bOther = m_abDown[bA ? 1 : 0];
+    bThis = !bThis;
+    if (bThis) bOther = false;
+    set.Press(bA ? psFadeToA : psFadeToB, bThis || bOther);
+}
+
+void PlaybackRig::Answer() {
+    if (form) form->RadioButtonChoicesClick();
+    else set.m_PlayState = psFadeOut;
+}
+
+void PlaybackRig::Rewind() {
+    if (form) form->Rewind();
+    else set.Rewind([this] { m_abDown[0] = m_abDown[1] = false; });
+}
 
 void PlaybackRig::Advance(std::uint32_t nFrames) {
-    for (std::size_t k = 0; k < form->m_Tracks.size(); ++k) vb->Render(OutputOfTrack(static_cast<int>(k)), nFrames);
+    for (std::size_t k = 0; k < set.m_Tracks.size(); ++k) vb->Render(OutputOfTrack(static_cast<int>(k)), nFrames);
 }
 
 DWORD PlaybackRig::Position(CSound* pSnd) {
@@ -106,7 +144,7 @@ bool PlaybackRig::Playing(CSound* pSnd) {
 
 std::vector<CSound*> PlaybackRig::LoadedSounds() const {
     std::vector<CSound*> sounds;
-    for (const TSndTrack& Track : form->m_Tracks) {
+    for (const TSndTrack& Track : set.m_Tracks) {
         for (CSound* pSnd : Track.apSound) {
             if (pSnd) sounds.push_back(pSnd);
         }

@@ -1,7 +1,9 @@
-// A main window over the virtual audio back end, with WAV files of a test in a
-// temporary folder, for the playback tests. Messages are recorded, not shown;
-// the form's timers are stopped so that the tests tick the fade themselves
-// (except where a test runs them on purpose).
+// The track set over the virtual audio back end, with WAV files of a test in a
+// temporary folder, for the playback tests. Messages are recorded, not shown.
+// Most tests drive the track set alone; those that look at what only the main
+// window shows (the position bar and label, its buttons, its timers) ask for
+// the window, whose track set the rig then drives. The window's timers are
+// stopped unless asked to run, so the tests tick the fade themselves.
 #pragma once
 
 #include <QTemporaryDir>
@@ -14,6 +16,7 @@
 #include "app/TFormMain.h"
 #include "platform/audio/virtual/VirtualBackend.h"
 #include "platform/ui/Messages.h"
+#include "playback/TrackSet.h"
 
 class CSound;
 
@@ -25,16 +28,25 @@ namespace playtest {
 constexpr std::int32_t BAND = 16384;
 std::int16_t ExcerptSample(int nChannel, bool bExcerptB, std::uint32_t nFrame);
 
+enum class Rig { Core, Window, WindowWithTimers };
+
 class PlaybackRig {
 public:
     explicit PlaybackRig(std::vector<audio::OutputInfo> outputs = audio::VirtualBackend::UA101Outputs(),
-                         bool bStopTimers = true);
+                         Rig kind = Rig::Core);
+    explicit PlaybackRig(Rig kind) : PlaybackRig(audio::VirtualBackend::UA101Outputs(), kind) {}
     ~PlaybackRig();
 
     std::shared_ptr<audio::VirtualBackend> vb;
     MessageObserver observer;
     QTemporaryDir dir;
-    std::unique_ptr<TFormMain> form;
+    std::unique_ptr<TFormMain> form;  // only for Rig::Window...
+
+private:
+    std::unique_ptr<TTrackSet> m_pOwnSet;  // without a window
+
+public:
+    TTrackSet& set;  // the window's, or the rig's own
 
     // Writes a mono 16-bit 44100 Hz file and returns its path.
     std::string WriteWave(const std::string& strName, const std::vector<std::int16_t>& samples);
@@ -44,11 +56,16 @@ public:
     // Channel c's A and B files of nFrames (B of nFramesB when given), loaded
     // onto track c for c < nChannels.
     void LoadExcerpts(int nChannels, std::uint32_t nFrames, std::uint32_t nFramesB = 0);
-    CSound*& Slot(int nTrack, int nSlot) { return form->m_Tracks[nTrack].apSound[nSlot]; }
+    CSound*& Slot(int nTrack, int nSlot) { return set.m_Tracks[nTrack].apSound[nSlot]; }
 
     void Tick(int n = 1);
+    // A press of A or B: the window's button, or, on the track set alone, the
+    // press as the two-button group gives it (down raises, up lowers and
+    // raises the other).
     void PressA();
     void PressB();
+    void Answer();  // an answer chosen: both excerpts fade out
+    void Rewind();
     // Renders n frames on every output the tracks use, in track order.
     void Advance(std::uint32_t nFrames);
     // The output (index into the virtual back end's list) track k plays on.
@@ -59,6 +76,10 @@ public:
     static LONG Volume(CSound* pSnd);
     static bool Playing(CSound* pSnd);
     std::vector<CSound*> LoadedSounds() const;
+
+private:
+    void Press(bool bA);
+    bool m_abDown[2] = {false, false};
 };
 
 }  // namespace playtest

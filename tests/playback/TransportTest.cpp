@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractSlider>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScrollBar>
 
 #include <clocale>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,13 +59,14 @@ protected:
     void ExpectAllAt(DWORD dwOffset) {
         for (CSound* pSnd : rig.LoadedSounds()) EXPECT_EQ(PlaybackRig::Position(pSnd), dwOffset);
     }
-    PlaybackRig rig;
+    PlaybackRig rig{playtest::Rig::Window};
 };
 
 TEST_F(Transport, TheDisplayFollowsTrackZerosASoundWhilePlaying) {
     EXPECT_EQ(Bar().minimum(), 0);
     EXPECT_EQ(Bar().maximum(), 1764000);
-    EXPECT_EQ(Bar().pageStep(), 176400);
+    EXPECT_EQ(Bar().pageStep(), 176400);  // the thumb's size; a page still moves one byte
+    EXPECT_EQ(Bar().singleStep(), 1);
     EXPECT_EQ(Label(), "");
     rig.PressA();
     rig.form->SeekAll(441000);
@@ -83,15 +87,30 @@ TEST_F(Transport, TheDisplayFollowsTrackZerosASoundWhilePlaying) {
 
 TEST_F(Transport, EveryScrollActionSeeksSilencesBothAndFadesTheChosenBack) {
     rig.PressB();
-    // An arrow moves one byte; the buffers go to the frame that holds it.
-    const std::vector<std::pair<QAbstractSlider::SliderAction, int>> actions = {
-        {QAbstractSlider::SliderPageStepAdd, 176400}, {QAbstractSlider::SliderSingleStepAdd, 176401},
-        {QAbstractSlider::SliderPageStepAdd, 352801}, {QAbstractSlider::SliderSingleStepSub, 352800},
-        {QAbstractSlider::SliderPageStepSub, 176400}, {QAbstractSlider::SliderToMinimum, 0},
+    rig.form->SeekAll(176400);
+    Bar().setValue(176400);
+    // An arrow and a page move one byte each, by mouse or key (Left and PageUp
+    // back, Right and PageDown on); the buffers go to the frame that holds the
+    // position.
+    const auto Key = [this](Qt::Key nKey) {
+        return [this, nKey] {
+            QKeyEvent press(QEvent::KeyPress, nKey, Qt::NoModifier);
+            QApplication::sendEvent(&Bar(), &press);
+        };
     };
-    for (const auto& [action, value] : actions) {
+    const auto Action = [this](QAbstractSlider::SliderAction action) { return [this, action] { Bar().triggerAction(action); }; };
+    const std::vector<std::pair<std::function<void()>, int>> actions = {
+        {Action(QAbstractSlider::SliderPageStepAdd), 176401}, {Action(QAbstractSlider::SliderSingleStepAdd), 176402},
+        {Key(Qt::Key_PageDown), 176403},  {Action(QAbstractSlider::SliderSingleStepSub), 176402},
+        {Key(Qt::Key_PageUp), 176401},    {Key(Qt::Key_Left), 176400},
+        {Key(Qt::Key_End), 1764000},      {Action(QAbstractSlider::SliderPageStepSub), 1763999},
+        {Key(Qt::Key_Right), 1764000},    {Key(Qt::Key_Home), 0},
+    };
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        const auto& [act, value] = actions[i];
+        SCOPED_TRACE("scroll event " + std::to_string(i));
         rig.Tick(13);
-        Bar().triggerAction(action);
+        act();
         EXPECT_EQ(Bar().value(), value);
         ExpectAllAt(static_cast<DWORD>(value) & ~1u);
         for (const TSndTrack& Track : rig.form->m_Tracks) {
@@ -148,7 +167,8 @@ TEST_F(Transport, ASeekWhilePausedMovesEveryBufferAndPlayStartsThere) {
 }
 
 TEST(TransportBar, ATinyBufferGivesPageZero) {
-    PlaybackRig rig;
+    PlaybackRig rig(playtest::Rig::Window);
+    EXPECT_EQ(rig.form->ScrollBarTrackPos->pageStep(), 0) << "before the first test";
     const std::string strTiny = rig.WriteRaw("tiny.wav", 1, 8, {1, 2, 3, 4, 5, 6, 7});
     ASSERT_TRUE(rig.form->CreateTrackSound(&rig.Slot(0, 0), strTiny, 0));
     rig.form->SetupPositionBar();
@@ -157,9 +177,8 @@ TEST(TransportBar, ATinyBufferGivesPageZero) {
 }
 
 TEST(TransportBar, WithoutAnASoundOnTrackZeroTheBarStaysButSeekingActs) {
-    PlaybackRig other;
+    PlaybackRig other(playtest::Rig::Window);
     other.LoadExcerpts(1, 4410);
-    delete other.Slot(0, 0);
     other.Slot(0, 0) = nullptr;
     const int nMax = other.form->ScrollBarTrackPos->maximum();
     other.form->SetupPositionBar();
@@ -184,9 +203,9 @@ TEST(TransportSeek, OffsetsAreAlignedDownToAWholeFrameOfEachBuffer) {
         const std::string strPath =
             rig.WriteRaw("f" + std::to_string(i) + ".wav", c.channels, c.bits, std::vector<std::uint8_t>(48000, 0));
         CSound*& pSlot = rig.Slot(static_cast<int>(i % 4), static_cast<int>(i / 4));
-        ASSERT_TRUE(rig.form->CreateTrackSound(&pSlot, strPath, static_cast<int>(i % 4)));
+        ASSERT_TRUE(rig.set.CreateTrackSound(&pSlot, strPath, static_cast<int>(i % 4)));
     }
-    rig.form->SeekAll(10007);
+    rig.set.SeekAll(10007);
     for (std::size_t i = 0; i < cases.size(); ++i) {
         EXPECT_EQ(PlaybackRig::Position(rig.Slot(static_cast<int>(i % 4), static_cast<int>(i / 4))),
                   cases[i].expected)
@@ -198,7 +217,7 @@ TEST(TransportSeek, BeyondAShorterBufferTheOthersStayAligned) {
     PlaybackRig rig;
     rig.LoadExcerpts(4, 44100, 22050);  // A 88200 bytes, B 44100 bytes
     rig.PressA();
-    rig.form->SeekAll(60000);
+    rig.set.SeekAll(60000);
     for (int k = 0; k < 4; ++k) EXPECT_EQ(PlaybackRig::Position(rig.Slot(k, 0)), 60000u);
     // Past its end a looping buffer goes to its end and wraps to its start at once.
     for (int k = 0; k < 4; ++k) EXPECT_EQ(PlaybackRig::Position(rig.Slot(k, 1)), 44100u);

@@ -115,14 +115,13 @@ TEST(OutputWatch, TellsOncePerFailureAndNamesTheTestsItSpoiled) {
 // buffer show through the sounds loaded there.
 TEST(OutputWatch, ReadsEachOutputFromTheSoundsOfItsTrack) {
     auto vb = audio::VirtualBackend::Install(audio::VirtualBackend::UA101Outputs());
-    CSoundManager managers[3];
     TVecSndTrack tracks(3);
     std::vector<BYTE> samples(4410 * 2);
     WAVEFORMATEX wfx{WAVE_FORMAT_PCM, 1, 44100, 88200, 2, 16, 0};
     for (int t = 0; t < 3; ++t) {
-        ASSERT_EQ(managers[t].Initialize(nullptr, DSSCL_PRIORITY, const_cast<GUID*>(&vb->Id(t + 1))), DS_OK);
-        tracks[t] = {&managers[t], "out" + std::to_string(t), {nullptr, nullptr}};
-        if (t < 2) managers[t].CreateFromData(&tracks[t].apSound[1], samples.data(), ULONG(samples.size()), &wfx, 0, GUID_NULL, 1);
+        tracks[t] = {std::make_shared<CSoundManager>(), "out" + std::to_string(t), {nullptr, nullptr}};
+        ASSERT_EQ(tracks[t].pSM->Initialize(nullptr, DSSCL_PRIORITY, const_cast<GUID*>(&vb->Id(t + 1))), DS_OK);
+        if (t < 2) tracks[t].pSM->CreateFromData(&tracks[t].apSound[1], samples.data(), ULONG(samples.size()), &wfx, 0, GUID_NULL, 1);
     }
     vb->FailStream(2, DSERR_NODRIVER);
     vb->LoseBuffers(1);

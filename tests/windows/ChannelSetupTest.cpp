@@ -39,7 +39,7 @@ std::vector<std::string> Descriptions(const TVecSndTrack& tracks) {
 
 std::vector<CSoundManager*> Managers(const TVecSndTrack& tracks) {
     std::vector<CSoundManager*> v;
-    for (const TSndTrack& t : tracks) v.push_back(t.pSM);
+    for (const TSndTrack& t : tracks) v.push_back(t.pSM.get());
     return v;
 }
 

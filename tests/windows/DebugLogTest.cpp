@@ -2,6 +2,8 @@
 // empty and show it, and saving it to a file.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -89,11 +91,19 @@ TEST(DebugLog, LinesKeepEmptyOnesAndSplitAtLineFeeds) {
     log.AppendLine("");
     log.AppendLine("one\ntwo");
     EXPECT_EQ(log.Lines(), (Lines{"", "", "one", "two"}));
-    // What the user types is part of the log as well.
+    // The log box gets the lines written while it was hidden, in one piece, once shown.
+    log.show();
+    QApplication::processEvents();
+    EXPECT_EQ(log.RichEdit->toPlainText(), "\n\none\ntwo");
+    // What the user types is part of the log as well, and so is what follows it.
     log.RichEdit->appendPlainText("typed");
-    EXPECT_EQ(log.Lines().back(), "typed");
+    log.AppendLine("after");
+    EXPECT_EQ(log.Lines(), (Lines{"", "", "one", "two", "typed", "after"}));
+    QApplication::processEvents();
+    EXPECT_EQ(log.RichEdit->toPlainText(), "\n\none\ntwo\ntyped\nafter");
     log.Button1->click();
     EXPECT_EQ(log.Lines(), Lines{});
+    log.hide();
 }
 
 TEST(DebugLog, BufferCapsBeforeAnySessionShowsAnEmptyLogAfterALoadedTestTheLength) {

@@ -29,7 +29,7 @@ TEST(TestSound, ATogglePressedTwicePlaysTheWholeResourceLoopingThenStopsAndRewin
     const std::size_t n = clip.size();
 
     rig.RunChannelCommand([&](TFormAmbisonicSetup& w) {
-        const int nOut = rig.OutputOf(w.m_SetupTracks[0].pSM);
+        const int nOut = rig.OutputOf(w.m_SetupTracks[0].pSM.get());
         CSound* pSnd = w.m_SetupTracks[0].apSound[0];
         ASSERT_NE(pSnd, nullptr);
         ASSERT_NE(pSnd, rig.form->m_Tracks[0].apSound[0]);
@@ -71,7 +71,7 @@ TEST_P(LeftRunning, IsStoppedByClosingAndItsButtonIsUpNextTime) {
     WindowsRig rig;
     int nOut = 0;
     rig.RunChannelCommand([&](TFormAmbisonicSetup& w) {
-        nOut = rig.OutputOf(w.m_SetupTracks[2].pSM);
+        nOut = rig.OutputOf(w.m_SetupTracks[2].pSM.get());
         w.SpeedButtonBottomRight->Press();
         EXPECT_NE(rig.vb->RenderInt16(nOut, 16), std::vector<std::int16_t>(16, 0));
         switch (GetParam()) {
@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, LeftRunning, ::testing::Values(Closing::Ok, Closi
 
 TEST(TestSound, OneThatCannotBeMadeIsReportedAndThatPositionGoesWithoutOne) {
     WindowsRig rig;
-    const int nOut = rig.OutputOf(rig.form->m_Tracks[1].pSM);
+    const int nOut = rig.OutputOf(rig.form->m_Tracks[1].pSM.get());
     rig.vb->Faults(nOut).createBuffer = DSERR_OUTOFMEMORY;
     rig.RunChannelCommand([&](TFormAmbisonicSetup& w) {
         ASSERT_EQ(rig.observer.messages.size(), 1u);

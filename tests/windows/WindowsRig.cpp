@@ -22,16 +22,10 @@ WindowsRig::WindowsRig(std::vector<audio::OutputInfo> outputs)
     form->FormCreate();
     form->TimerFade->stop();
     form->TimerPos->stop();
-    for (const TSndTrack& t : form->m_Tracks) m_StartManagers.push_back(t.pSM);
+    for (const TSndTrack& t : form->m_Tracks) m_StartManagers.push_back(t.pSM.get());
 }
 
 WindowsRig::~WindowsRig() {
-    for (TSndTrack& t : form->m_Tracks) {
-        for (CSound*& pSnd : t.apSound) {
-            delete pSnd;
-            pSnd = nullptr;
-        }
-    }
     form->FormClose();
     form.reset();
     // The player keeps its device object between sounds; let it go with this
@@ -82,7 +76,7 @@ int WindowsRig::OutputOf(const CSoundManager* pSM) const {
 
 std::vector<CSoundManager*> WindowsRig::Managers() const {
     std::vector<CSoundManager*> v;
-    for (const TSndTrack& t : form->m_Tracks) v.push_back(t.pSM);
+    for (const TSndTrack& t : form->m_Tracks) v.push_back(t.pSM.get());
     return v;
 }
 

@@ -30,6 +30,9 @@ struct PcmShape {
 // Opens `name`, and if the device itself refuses the shape, the same device
 // through the plug layer. Returns a negative errno on failure with `why` saying
 // which device and what went wrong (ALSA's own words kept).
+// Threads: the control thread calls it when a stream starts or reshapes, the
+// stream thread when it reopens a device that went away; it touches nothing
+// but its arguments.
 int OpenPcm(const std::string& name, const PcmRequest& want, snd_pcm_t*& pcm, PcmShape& got, std::string& why);
 
 // The service's code for a failed open or a failed write: busy, missing, refused format ...

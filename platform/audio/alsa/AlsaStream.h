@@ -46,6 +46,9 @@ public:
     // After return the slot's source is never called again.
     void Detach(unsigned slot);
 
+    // Threads: control thread. The stream thread rewrites the period, buffer
+    // and sample format when it reopens the device; the rate and the channels,
+    // which the control thread reads, change only in Start and Reshape.
     const PcmShape& Shape() const { return shape_; }
     const PcmRequest& Request() const { return want_; }
     const std::string& Name() const { return name_; }

@@ -1,0 +1,74 @@
+#include "session/Session.h"
+
+#include <cstdio>
+
+#include "playback/TrackSet.h"
+
+void TSession::Reset() {
+    m_nCurrentTest = 0;
+    m_nChannels = -1;
+    m_pPlayList->clear();
+    m_Combinations.clear();
+}
+
+bool TSession::LoadPlaylist(const std::string& strFileName) {
+    return ::LoadPlaylist(strFileName, *m_pPlayList, m_nChannels);
+}
+
+bool TSession::LoadCombinations(const std::string& strFileName) {
+    return ::LoadCombinations(strFileName, m_Combinations);
+}
+
+bool TSession::CheckCombinations() const {
+    const std::int32_t N = m_nChannels > 0 ? static_cast<std::int32_t>(m_pPlayList->size() / m_nChannels) : 0;
+    for (const TTrackCombs& comb : m_Combinations) {
+        if (comb.nExcerptA < 1 || comb.nExcerptA > N || comb.nExcerptB < 1 || comb.nExcerptB > N) return false;
+    }
+    return true;
+}
+
+std::int64_t TSession::EntryIndex(std::int32_t nExcerpt, int c) const {
+    if (m_nChannels <= 0 || nExcerpt < 1 || c < 0 || c >= m_nChannels) return -1;
+    const std::int64_t nIndex = (std::int64_t{nExcerpt} - 1) * m_nChannels + c;
+    return nIndex < static_cast<std::int64_t>(m_pPlayList->size()) ? nIndex : -1;
+}
+
+bool TSession::PrepareTest(int n, TTrackSet& Tracks) const {
+    if (n < 0 || n >= static_cast<int>(m_Combinations.size()) || m_nChannels <= 0) return false;
+    // Only a record whose excerpts lie inside the playlist is loaded: after a
+    // refused start the channel setup's reload may still ask for such a record.
+    const TTrackCombs& comb = m_Combinations[n];
+    if (EntryIndex(comb.nExcerptA, m_nChannels - 1) < 0 || EntryIndex(comb.nExcerptB, m_nChannels - 1) < 0)
+        return false;
+    // Every used track must exist: with fewer tracks than channels the test cannot be loaded.
+    if (static_cast<int>(Tracks.m_Tracks.size()) < m_nChannels) return false;
+
+    Tracks.ReleaseSounds();
+    for (int c = 0; c < m_nChannels; ++c) {
+        Tracks.CreateTrackSound(&Tracks.m_Tracks[c].apSound[SLOT_A], (*m_pPlayList)[EntryIndex(comb.nExcerptA, c)], c);
+        Tracks.CreateTrackSound(&Tracks.m_Tracks[c].apSound[SLOT_B], (*m_pPlayList)[EntryIndex(comb.nExcerptB, c)], c);
+    }
+    return true;
+}
+
+std::string TSession::TestInfo() const {
+    char text[96];
+    std::snprintf(text, sizeof text, "  Tests totali:%2d  ,  test corrente:%2d", static_cast<int>(m_Combinations.size()),
+                  m_nCurrentTest + 1);
+    return text;
+}
+
+bool TSession::Submit(bool bPreferA, bool bPreferB, bool bNoPreference, const std::string& strNotes) {
+    if (m_nCurrentTest < 0 || m_nCurrentTest >= static_cast<std::int32_t>(m_Combinations.size())) return false;
+    TTrackCombs& comb = m_Combinations[m_nCurrentTest];
+    comb.bPreferA = bPreferA;
+    comb.bPreferB = bPreferB;
+    comb.bNoPreference = bNoPreference;
+    comb.strNotes = strNotes;
+    ++m_nCurrentTest;
+    return true;
+}
+
+bool TSession::SaveResults(const std::string& strName, const std::string& strFileName) const {
+    return ::SaveResults(strName, strFileName, m_Combinations);
+}
