@@ -20,9 +20,6 @@ double Best(int repeats, F&& f) {
 }
 
 // Keeps a result alive so the compiler cannot drop the work that made it.
-inline void Keep(double v) {
-    static volatile double sink;
-    sink = v;
-}
+inline void Keep(double v) { asm volatile("" : : "g"(v) : "memory"); }
 
 }  // namespace bench

@@ -35,7 +35,9 @@ TEST(StimulusCheck, EachBrokenFileIsNamedWithItsReason) {
     };
     std::vector<std::string> entries;
     for (const auto& c : cases) {
-        if (c.problem != TStimulusProblem::Missing) ASSERT_TRUE(WriteFile(d + c.name, c.bytes));
+        if (c.problem != TStimulusProblem::Missing) {
+            ASSERT_TRUE(WriteFile(d + c.name, c.bytes));
+        }
         entries.push_back(d + c.name);
         entries.push_back(d + "ok.wav");
     }
