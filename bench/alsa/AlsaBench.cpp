@@ -3,7 +3,7 @@
 //  - the delay from SetVolume on the control thread to the first output frame
 //    that carries it, counted from the frame being heard at that moment;
 //  - the start skew between the four pairs of one card when four buffers are
-//    started one after the other;
+//    started as one set of commands;
 //  - the skew between two separate ALSA devices switched on together.
 // Buffers hold a ramp: the right channel is the buffer's frame index, so the
 // output says which buffer frame was playing when the change arrived.
@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "StartRounds.h"
 #include "platform/audio/DSound.h"
 #include "platform/audio/alsa/AlsaBackend.h"
 
@@ -156,22 +157,14 @@ void VolumeDelay(const GUID& id, const std::string& file) {
     ms.Print("delay", "ms");
 }
 
-// Four buffers on the four pairs of one card, started one after the other.
+// Four buffers on the four pairs of one card, started as one set of commands.
 void CardStartSkew(const std::vector<audio::OutputInfo>& list, const std::string& file) {
     Output o[4];
     for (int k = 0; k < 4; ++k) {
         if (!o[k].Open(list[1 + k].id, DSBCAPS_STATIC)) return;
     }
     Sleep(200);
-    for (int i = 0; i < ROUNDS; ++i) {
-        for (auto& x : o) x.buf->Play(0, 0, 0);
-        Sleep(30);
-        for (auto& x : o) {
-            x.buf->Stop();
-            x.buf->SetCurrentPosition(0);
-        }
-        Sleep(30 + 3 * (i % 7));
-    }
+    bench::StartStopRounds(o, ROUNDS, 30, 30);
     for (auto& x : o) x.Close();
     const std::vector<std::int16_t> s = ReadRaw(file);
     std::vector<std::size_t> on[4];
@@ -185,7 +178,7 @@ void CardStartSkew(const std::vector<audio::OutputInfo>& list, const std::string
         skew.Add(double(hi - lo));
         zero += hi == lo;
     }
-    std::printf("Start skew, four pairs of one card (one ALSA stream), Play called four times in a row:\n");
+    std::printf("Start skew, four pairs of one card (one ALSA stream), started as one set of commands:\n");
     skew.Print("skew", "frames");
     std::printf("  rounds with 0 frames of skew: %d of %zu\n", zero, skew.v.size());
 }

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "StartRounds.h"
 #include "common/JackServer.h"
 #include "platform/audio/DSound.h"
 #include "platform/audio/alsa/AlsaBackend.h"
@@ -100,15 +101,7 @@ void StartSkew(const std::vector<audio::OutputInfo>& list) {
         if (!o[k].Open(list[1 + k].id)) return;
     jacktest::Recorder rec("sondarium", 20);
     Sleep(100);
-    for (int i = 0; i < ROUNDS; ++i) {
-        for (auto& x : o) x.buf->Play(0, 0, 0);
-        Sleep(30);
-        for (auto& x : o) {
-            x.buf->Stop();
-            x.buf->SetCurrentPosition(0);
-        }
-        Sleep(25 + 3 * (i % 7));
-    }
+    bench::StartStopRounds(o, ROUNDS, 30, 25);
     rec.Stop();
     std::vector<std::size_t> on[8];
     for (std::size_t k = 0; k < 8; ++k) on[k] = Onsets(rec, k);
@@ -123,7 +116,7 @@ void StartSkew(const std::vector<audio::OutputInfo>& list) {
         skew.push_back(double(hi - lo));
         zero += hi == lo;
     }
-    std::printf("Start skew between the eight channels (four device objects), Play called four times in a row:\n");
+    std::printf("Start skew between the eight channels (four device objects), started as one set of commands:\n");
     Print("skew", skew, "frames");
     std::printf("  starts with 0 frames of skew: %d of %zu\n", zero, skew.size());
 }
