@@ -89,7 +89,7 @@ TEST_P(UnwritableOutput, SessionRunsToItsResultsAndNothingHangs) {
     const std::string completed = " Sessione completata con successo! Grazie per la collaborazione.";
     const std::string label = form.LabelInfo->text().toStdString();
     if (bOnTheInterface)
-        EXPECT_EQ(label.rfind(completed + "  Attenzione: un'uscita audio non ha suonato durante ", 0), 0u) << label;
+        EXPECT_EQ(label.rfind(" Sessione completata, ma un'uscita audio era muta ne", 0), 0u) << label;
     else
         EXPECT_EQ(label, completed);
     EXPECT_TRUE(answers::ResultsHold(rig.ReadFile("results.txt"), rig.settings.name, planned));
