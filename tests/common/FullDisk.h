@@ -5,21 +5,31 @@
 
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 class FullDisk {
 public:
-    explicit FullDisk(const char* size = "64k");
-    ~FullDisk();
+    FullDisk() : m_bMounted(mount("tmpfs", Path("").c_str(), "tmpfs", 0, "size=64k") == 0), m_nErrno(errno) {}
+    ~FullDisk() { if (m_bMounted) umount(Path("").c_str()); }
     bool Mounted() const { return m_bMounted; }
-    const std::string& Why() const { return m_strWhy; }
-    std::string Path(const std::string& strName) const { return m_strDir + "/" + strName; }
+    std::string Why() const { return "cannot mount a tmpfs here (" + std::string(std::strerror(m_nErrno)) + "): needs root"; }
+    std::string Path(const std::string& strName) const { return m_dir.path().toStdString() + "/" + strName; }
     // Takes every block left, so that the next write of any size fails.
-    void Fill() const;
+    void Fill() const {
+        const int fd = open(Path("filler").c_str(), O_WRONLY | O_CREAT, 0600);
+        const std::string block(4096, 'x');
+        while (write(fd, block.data(), block.size()) > 0) {}
+        close(fd);
+    }
 
 private:
     QTemporaryDir m_dir;
-    std::string m_strDir;
-    std::string m_strWhy;
-    bool m_bMounted = false;
+    bool m_bMounted;
+    int m_nErrno;
 };

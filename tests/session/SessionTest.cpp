@@ -230,6 +230,7 @@ TEST(Session, FileChecksRefuseOrWarnBeforeTheFirstTest) {
         const ShownMessage& m = rig.observer.messages[0];
         EXPECT_EQ(m.icon, c.icon);
         EXPECT_EQ(m.caption, c.icon == MsgIcon::Error ? "Errore:" : "Avvertimento :");
+        EXPECT_EQ(m.beepBefore, c.icon == MsgIcon::Error);
         EXPECT_NE(m.text.find(c.says), std::string::npos) << m.text;
         EXPECT_NE(FormDebug->Log().Text().find(c.says), std::string::npos) << "the finding is in the debug log";
         const bool bStarted = c.icon == MsgIcon::Warning;
