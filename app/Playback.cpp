@@ -7,7 +7,6 @@
 #include "app/TFormMain.h"
 #include "platform/ui/SpeedButton.h"
 #include "playback/PositionText.h"
-#include "windows/TFormDebug.h"
 
 static_assert(BYTES_PER_SECOND == POSITION_BYTES_PER_SECOND, "one reference format");
 
@@ -20,7 +19,7 @@ bool IsDown(const TSpeedButton* pButton) { return pButton && pButton->Down(); }
 void TFormMain::EnumerateDevices(TVecSndGuid& VecDevices) { TTrackSet::EnumerateDevices(VecDevices); }
 
 void TFormMain::SetupTracks(TVecSndGuid& VecDevices) {
-    m_TrackSet.SetupTracks(VecDevices, static_cast<HWND>(this), FormDebug ? &FormDebug->Log() : nullptr);
+    m_TrackSet.SetupTracks(VecDevices, static_cast<HWND>(this), DebugLog());
 }
 
 bool TFormMain::CreateTrackSound(CSound** ppSound, const std::string& strFileName, int nTrack) {
@@ -42,6 +41,8 @@ void TFormMain::FadeStep() { m_TrackSet.FadeStep(); }
 
 void TFormMain::TimerPosTimer() {
     if (m_TrackSet.ShowsPosition()) UpdatePosition();
+    // Whatever the play state: an output may fail while the candidate decides.
+    m_Session.WatchOutputs(m_Tracks, DebugLog());
 }
 
 void TFormMain::UpdatePosition() {

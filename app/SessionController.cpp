@@ -47,21 +47,21 @@ void TFormMain::NewSession() {
         DumpPlaylist();
         if (LoadCombinations(FormSessionSettings->EditFileCombinations->text().toStdString())) {
             DumpCombinations();
-            if (CheckCombinations()) {
-                bStarted = true;
-            } else {
-                MessageBeep();
-                ShowMessage("Attenzione!\nVerificare il file delle combinazioni:\n"
-                            "alcuni indici potrebbero essere errati.\n\n",
-                            "Avvertimento :", MsgIcon::Warning);
-            }
+            if (!CheckCombinations())
+                TSession::WarnBadIndices();
+            else
+                bStarted = !m_Session.CheckStimuli(DebugLog()).Refused();
         }
     }
     if (!bStarted) {
         EnableTestControls(false);
         return;
     }
-    EnableTestControls(PrepareTest(0));
+    const bool bLoaded = PrepareTest(0);
+    // Only a session whose first test is on show keeps a journal: a start that
+    // goes no further leaves an earlier journal where it is.
+    if (bLoaded) m_Session.BeginRecording(FormSessionSettings->EditFileResults->text().toStdString(), DebugLog());
+    EnableTestControls(bLoaded);
     ShowTestInfo();
     EditNotes->clear();
     RadioButtonNS->setChecked(true);
@@ -93,10 +93,13 @@ void TFormMain::NextTest() {
     if (!m_Session.Submit(RadioButtonA->isChecked(), RadioButtonB->isChecked(), RadioButtonNS->isChecked(),
                           EditNotes->text().toStdString()))
         return;
+    // Before the next test loads, so that the last test is kept too.
+    m_Session.RecordAnswers(CandidateName(), DebugLog());
 
     if (m_Session.Complete()) {
         EnableTestControls(false);
-        LabelInfo->setText(" Sessione completata con successo! Grazie per la collaborazione.");
+        LabelInfo->setText(QString::fromStdString(
+            m_Session.Finish(" Sessione completata con successo! Grazie per la collaborazione.", DebugLog())));
         SaveResults();
         return;
     }

@@ -6,10 +6,17 @@
 #include "app/TFormMain.h"
 #include "platform/ui/Messages.h"
 #include "session/TFormSessionSettings.h"
+#include "windows/TFormDebug.h"
+
+TLogBuffer* TFormMain::DebugLog() const { return FormDebug ? &FormDebug->Log() : nullptr; }
 
 bool TFormMain::LoadPlaylist(const std::string& strFileName) { return m_Session.LoadPlaylist(strFileName); }
 
 bool TFormMain::LoadCombinations(const std::string& strFileName) { return m_Session.LoadCombinations(strFileName); }
+
+std::string TFormMain::CandidateName() const {
+    return FormSessionSettings ? FormSessionSettings->EditNomeCandidato->text().toStdString() : std::string();
+}
 
 void TFormMain::SaveResults() {
     SND_CHECK(FormSessionSettings != nullptr, "FormSessionSettings", "TFormMain");
@@ -18,8 +25,8 @@ void TFormMain::SaveResults() {
     // experimenter may choose another path, as often as needed; only cancelling
     // that choice gives them up.
     for (;;) {
-        if (m_Session.SaveResults(FormSessionSettings->EditNomeCandidato->text().toStdString(),
-                                  FormSessionSettings->EditFileResults->text().toStdString()))
+        if (m_Session.SaveResults(CandidateName(), FormSessionSettings->EditFileResults->text().toStdString(),
+                                  DebugLog()))
             return;
         if (!FormSessionSettings->ExecuteResultsDialog()) return;
     }

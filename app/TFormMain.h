@@ -117,6 +117,10 @@ public:
     bool LoadPlaylist(const std::string& strFileName);
     bool LoadCombinations(const std::string& strFileName);
     void SaveResults();
+    // The candidate's name as the settings dialog holds it now.
+    std::string CandidateName() const;
+    // The debug window's log, or null before it exists.
+    TLogBuffer* DebugLog() const;
 
     // ---- devices and tracks (playback/) ----
     void EnumerateDevices(TVecSndGuid& VecDevices);

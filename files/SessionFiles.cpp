@@ -2,13 +2,11 @@
 // of files/parse with the reading, the writing and the messages around them.
 #include "files/SessionFiles.h"
 
-#include <unistd.h>
-
 #include <cstdio>
-#include <filesystem>
+#include <exception>
 #include <fstream>
-#include <system_error>
 
+#include "files/DurableWrite.h"
 #include "files/parse/CombinationsParser.h"
 #include "files/parse/PlaylistParser.h"
 #include "files/parse/ResultsText.h"
@@ -30,37 +28,6 @@ std::string ReadWholeFile(const std::string& strFileName) {
         content.append(buffer, static_cast<std::size_t>(in.gcount()));
     if (in.bad()) throw std::ios::failure("cannot read " + strFileName);
     return content;
-}
-
-// Writes beside the file and renames over it, so that a failed write leaves
-// any earlier results whole. A read-only results file counts as unwritable
-// rather than being replaced behind its owner's back.
-bool WriteResultsFile(const std::string& strPath, const std::string& strBytes) {
-    namespace fs = std::filesystem;
-    if (strPath.empty()) return false;
-    std::error_code ec;
-    const fs::file_status status = fs::status(strPath, ec);
-    if (fs::exists(status)) {
-        if (!fs::is_regular_file(status) || ::access(strPath.c_str(), W_OK) != 0) return false;
-    }
-    const std::string strAside = strPath + ".part";
-    {
-        std::ofstream out(strAside, std::ios::out | std::ios::binary | std::ios::trunc);
-        if (!out.is_open()) return false;
-        out.write(strBytes.data(), static_cast<std::streamsize>(strBytes.size()));
-        out.flush();
-        if (!out.good()) {
-            out.close();
-            fs::remove(strAside, ec);
-            return false;
-        }
-    }
-    fs::rename(strAside, strPath, ec);
-    if (ec) {
-        fs::remove(strAside, ec);
-        return false;
-    }
-    return true;
 }
 
 void ReportError(const char* text, const char* caption, bool bBeep) {
@@ -135,13 +102,17 @@ bool LoadCombinations(const std::string& strFileName, TVecCombinations& Combinat
     return true;
 }
 
-bool SaveResults(const std::string& strName, const std::string& strFileName, const TVecCombinations& Combinations) {
-    bool bWritten = false;
+bool SaveResults(const std::string& strName, const std::string& strFileName, const TVecCombinations& Combinations,
+                 std::string* pError) {
+    TWriteResult r;
     try {
-        bWritten = WriteResultsFile(strFileName, BuildResultsText(strName, Combinations));
-    } catch (...) {
-        bWritten = false;
+        r = WriteFileDurably(strFileName, BuildResultsText(strName, Combinations));
+    } catch (const std::exception& e) {
+        r.strError = e.what();
     }
-    if (!bWritten) ReportError("Errore: impossibile salvare la sessione", "Errore :", true);
-    return bWritten;
+    if (!r.bOk) {
+        if (pError) *pError = r.strError;
+        ReportError("Errore: impossibile salvare la sessione", "Errore :", true);
+    }
+    return r.bOk;
 }

@@ -19,5 +19,7 @@ bool LoadPlaylist(const std::string& strFileName, TStringList& PlayList, std::in
 // with the count line (the load then fails).
 bool LoadCombinations(const std::string& strFileName, TVecCombinations& Combinations);
 // Writes the results of a session for the candidate strName to strFileName,
-// replacing the file whole; a failed write leaves an earlier file as it was.
-bool SaveResults(const std::string& strName, const std::string& strFileName, const TVecCombinations& Combinations);
+// replacing the file whole once every byte is on the disk; a failed write
+// leaves an earlier file as it was, and says why in *pError when given.
+bool SaveResults(const std::string& strName, const std::string& strFileName, const TVecCombinations& Combinations,
+                 std::string* pError = nullptr);

@@ -57,8 +57,9 @@ std::vector<std::string> TOutputWatch::TakeLogLines() {
 
 std::string TOutputWatch::CompletionText(const std::string& strCompletion) const {
     if (m_Affected.empty()) return strCompletion;
-    return strCompletion + "  Attenzione: un'uscita audio non ha suonato durante " +
-           (m_Affected.size() == 1 ? "il test " : "i test ") + TestList(m_Affected) + ".";
+    // The label holds one line: a shorter text, and the debug log has the full list.
+    return std::string(" Sessione completata, ma un'uscita audio era muta ") +
+           (m_Affected.size() == 1 ? "nel test " : "nei test ") + TestList(m_Affected, COMPLETION_GROUPS) + ".";
 }
 
 std::string TOutputWatch::WarningText(const TOutputDown& down) {
@@ -104,9 +105,11 @@ std::vector<TOutputStatus> OutputStatuses(const TVecSndTrack& Tracks) {
     return out;
 }
 
-std::string TestList(const std::set<int>& tests) {
+std::string TestList(const std::set<int>& tests, std::size_t nMaxGroups) {
     std::string out;
+    std::size_t nGroups = 0;
     for (auto it = tests.begin(); it != tests.end();) {
+        if (nMaxGroups && nGroups++ == nMaxGroups) return out + ", ecc";
         int first = *it, last = *it;
         while (++it != tests.end() && *it == last + 1) last = *it;
         if (!out.empty()) out += ", ";

@@ -40,8 +40,10 @@ public:
     std::vector<std::string> TakeLogLines();
     // The tests (1-based) during which any output was down.
     const std::set<int>& AffectedTests() const { return m_Affected; }
-    // `strCompletion` with the affected tests named after it, or unchanged.
+    // `strCompletion` when no output was down; else a completion text of the
+    // same width naming the affected tests (the first COMPLETION_GROUPS runs).
     std::string CompletionText(const std::string& strCompletion) const;
+    static constexpr std::size_t COMPLETION_GROUPS = 2;
 
     // The warning shown when an output goes down (caption "Avvertimento :").
     static std::string WarningText(const TOutputDown& down);
@@ -69,5 +71,5 @@ HRESULT OutputStatusOf(CSound* pSnd);
 // tracks sharing an output are one entry, down when any of them fails.
 std::vector<TOutputStatus> OutputStatuses(const TVecSndTrack& Tracks);
 
-// "3, 4, 5" or "3-5, 8".
-std::string TestList(const std::set<int>& tests);
+// "3, 4" or "3-5, 8"; past nMaxGroups runs (0: no limit) the rest is ", ecc".
+std::string TestList(const std::set<int>& tests, std::size_t nMaxGroups = 0);

@@ -2,13 +2,27 @@
 
 #include <cstdio>
 
+#include "platform/report/LogBuffer.h"
+#include "platform/report/Report.h"
 #include "playback/TrackSet.h"
+
+namespace {
+
+void AppendLines(TLogBuffer* pLog, const std::vector<std::string>& lines) {
+    if (!pLog) return;
+    for (const std::string& strLine : lines) pLog->AppendLine(strLine);
+}
+
+}  // namespace
 
 void TSession::Reset() {
     m_nCurrentTest = 0;
     m_nChannels = -1;
     m_pPlayList->clear();
     m_Combinations.clear();
+    // The journal's file stays: an abandoned session keeps its answers there.
+    m_bStarted = false;
+    m_Journal = TResultsJournal();
 }
 
 bool TSession::LoadPlaylist(const std::string& strFileName) {
@@ -25,6 +39,33 @@ bool TSession::CheckCombinations() const {
         if (comb.nExcerptA < 1 || comb.nExcerptA > N || comb.nExcerptB < 1 || comb.nExcerptB > N) return false;
     }
     return true;
+}
+
+void TSession::WarnBadIndices() {
+    MessageBeep();
+    ShowMessage("Attenzione!\nVerificare il file delle combinazioni:\n"
+                "alcuni indici potrebbero essere errati.\n\n",
+                "Avvertimento :", MsgIcon::Warning);
+}
+
+TStimulusReport TSession::CheckStimuli(TLogBuffer* pLog) const {
+    TStimulusReport report = ::CheckStimuli(*m_pPlayList, m_nChannels, m_Combinations);
+    AppendLines(pLog, StimulusLogLines(report));
+    if (report.Refused()) {
+        MessageBeep();
+        ShowMessage(StimulusErrorText(report), "Errore:", MsgIcon::Error);
+    } else if (!report.warnings.empty()) {
+        ShowMessage(StimulusWarningText(report), "Avvertimento :", MsgIcon::Warning);
+    }
+    return report;
+}
+
+void TSession::BeginRecording(const std::string& strResultsPath, TLogBuffer* pLog) {
+    std::vector<std::string> log;
+    m_Journal.Begin(strResultsPath, log);
+    AppendLines(pLog, log);
+    m_OutputWatch.BeginSession();
+    m_bStarted = true;
 }
 
 std::int64_t TSession::EntryIndex(std::int32_t nExcerpt, int c) const {
@@ -69,6 +110,35 @@ bool TSession::Submit(bool bPreferA, bool bPreferB, bool bNoPreference, const st
     return true;
 }
 
-bool TSession::SaveResults(const std::string& strName, const std::string& strFileName) const {
-    return ::SaveResults(strName, strFileName, m_Combinations);
+void TSession::RecordAnswers(const std::string& strName, TLogBuffer* pLog) {
+    std::vector<std::string> log;
+    m_Journal.Record(strName, m_Combinations, static_cast<std::size_t>(m_nCurrentTest), log);
+    AppendLines(pLog, log);
+}
+
+void TSession::WatchOutputs(const TVecSndTrack& Tracks, TLogBuffer* pLog) {
+    if (!Running() || m_bWarning) return;
+    const std::vector<TOutputDown> downs = m_OutputWatch.Poll(m_nCurrentTest + 1, OutputStatuses(Tracks));
+    AppendLines(pLog, m_OutputWatch.TakeLogLines());
+    m_bWarning = true;
+    for (const TOutputDown& down : downs) ShowMessage(TOutputWatch::WarningText(down), "Avvertimento :", MsgIcon::Warning);
+    m_bWarning = false;
+}
+
+std::string TSession::Finish(const std::string& strCompletion, TLogBuffer* pLog) {
+    m_OutputWatch.EndSession();
+    AppendLines(pLog, m_OutputWatch.TakeLogLines());
+    return m_OutputWatch.CompletionText(strCompletion);
+}
+
+bool TSession::SaveResults(const std::string& strName, const std::string& strFileName, TLogBuffer* pLog) {
+    std::string strError;
+    if (!::SaveResults(strName, strFileName, m_Combinations, &strError)) {
+        if (pLog) pLog->AppendLine("SaveResults: impossibile scrivere \"" + strFileName + "\" (" + strError + ")");
+        return false;
+    }
+    std::vector<std::string> log;
+    m_Journal.Finish(log);
+    AppendLines(pLog, log);
+    return true;
 }

@@ -1,7 +1,9 @@
 // A listening session: the playlist, the tests with their answers and the
-// test on show. It checks the tests against the playlist, puts a test's
-// excerpts onto the tracks, takes the answers and writes the results. Tests
-// run in file order; nothing is shuffled or swapped.
+// test on show. It checks the tests against the playlist and their files,
+// puts a test's excerpts onto the tracks, takes the answers, keeps them in the
+// results journal after every test, watches the outputs while a test is on
+// show and writes the results. Tests run in file order; nothing is shuffled
+// or swapped.
 //
 // Ownership: the session owns the playlist and the tests; the sounds it loads
 // belong to the track set. Plain C++: no window, no toolkit. GUI thread only.
@@ -11,9 +13,13 @@
 #include <memory>
 #include <string>
 
+#include "files/ResultsJournal.h"
 #include "files/SessionFiles.h"
+#include "files/StimulusCheck.h"
 #include "files/TrackCombs.h"
+#include "playback/OutputWatch.h"
 
+class TLogBuffer;
 class TTrackSet;
 
 class TSession {
@@ -29,6 +35,17 @@ public:
     bool LoadCombinations(const std::string& strFileName);
     // True when every excerpt number lies between 1 and the number of excerpts.
     bool CheckCombinations() const;
+    // The index check's refusal: a beep and its warning.
+    static void WarnBadIndices();
+    // Every file a test uses, judged by its headers. Each finding goes to pLog
+    // (when given); unplayable files get the error message (the start is then
+    // refused: Refused() of the result), doubtful ones the warning.
+    TStimulusReport CheckStimuli(TLogBuffer* pLog) const;
+    // The session has started: its journal beside strResultsPath (an older one
+    // is moved aside) and a fresh watch of the outputs.
+    void BeginRecording(const std::string& strResultsPath, TLogBuffer* pLog);
+    // A test is on show in a started session.
+    bool Running() const { return m_bStarted && !Complete(); }
     // The index in m_pPlayList of excerpt nExcerpt (from 1), channel c, or -1
     // when the playlist has no such entry.
     std::int64_t EntryIndex(std::int32_t nExcerpt, int c) const;
@@ -43,5 +60,21 @@ public:
     // False when there is no test on show.
     bool Submit(bool bPreferA, bool bPreferB, bool bNoPreference, const std::string& strNotes);
     bool Complete() const { return m_nCurrentTest == static_cast<std::int32_t>(m_Combinations.size()); }
-    bool SaveResults(const std::string& strName, const std::string& strFileName) const;
+    // After a submitted test: the answers so far into the journal, on the disk
+    // before the next test loads. A failure goes to pLog only.
+    void RecordAnswers(const std::string& strName, TLogBuffer* pLog);
+    // One poll of the outputs during the test on show: each output that went
+    // down is told once, as a warning. Skipped while that warning is open.
+    void WatchOutputs(const TVecSndTrack& Tracks, TLogBuffer* pLog);
+    // The session's end: strCompletion with the tests an output missed.
+    std::string Finish(const std::string& strCompletion, TLogBuffer* pLog);
+    // Writes the results (the message on failure, and why to pLog); once
+    // written, the journal goes.
+    bool SaveResults(const std::string& strName, const std::string& strFileName, TLogBuffer* pLog);
+
+private:
+    bool m_bStarted = false;  // the first test was loaded: answers can be given
+    bool m_bWarning = false;  // an output's warning is open (its box runs its own event loop)
+    TResultsJournal m_Journal;
+    TOutputWatch m_OutputWatch;
 };

@@ -4,11 +4,11 @@
 #include <QFrame>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "files/DurableWrite.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Messages.h"
 
@@ -109,17 +109,17 @@ void TFormDebug::Button2Click() {
 }
 
 bool TFormDebug::SaveLog(const QString& strFileName) {
-    QByteArray bytes;
+    std::string bytes;
     for (const std::string& s : Lines()) {
-        bytes.append(s.data(), static_cast<qsizetype>(s.size()));
-        bytes.append('\n');
+        bytes += s;
+        bytes += '\n';
     }
-    // Written aside and renamed over the old file, so a failed write leaves it whole.
-    QSaveFile file(strFileName);
-    file.setDirectWriteFallback(true);  // a file in a folder we may not create files in
-    const bool bOk = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-    if (!bOk) {
+    // Written aside, on the disk, then renamed over the old file: a failed write
+    // leaves it whole. A folder that forbids new files therefore refuses the
+    // save even for a file in it that may be written; another folder will do.
+    const TWriteResult r = WriteFileDurably(strFileName.toStdString(), bytes);
+    if (!r.bOk) {
         ShowMessage("Impossibile salvare il log nel file:\n" + strFileName.toStdString(), "Errore :", MsgIcon::Error);
     }
-    return bOk;
+    return r.bOk;
 }

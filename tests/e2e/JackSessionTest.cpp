@@ -129,13 +129,14 @@ TEST_F(JackRoom, EveryStartLandsOnOneFrameOnAllEightChannels) {
     EXPECT_EQ(aligned, kStarts);
 }
 
-// The server dies mid-session: the outputs report a failure, the log says
-// why, and the session runs on to its results.
+// The server dies mid-session: the outputs report a failure, the candidate is
+// told, the log says why, and the session runs on to its results.
 TEST_F(JackRoom, ServerKilledMidSessionTheAnswersAreSaved) {
     Open({{1, 2}, {2, 3}, {3, 1}});
     // After test 1's seek, before its answer.
     QTimer::singleShot(1250, [this] { server_->Kill(); });
     DemoRun run;
+    run.bOutputsFail = true;
     PlayDemoSession(program_->Form(), observer_, run);
     CSound* pSnd = program_->Form().m_Tracks[0].apSound[0];
     DWORD dwPlay = 0, dwWrite = 0;

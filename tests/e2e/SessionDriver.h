@@ -58,6 +58,7 @@ std::string ReadText(const std::string& path);
 struct DemoRun {
     int nSeekBytes = 0;
     double wallMs = 0;
+    bool bOutputsFail = false;  // the outputs fail on the way: warnings, and the completion text says so
 };
 
 // The demo session of three tests {1,2}, {2,3}, {3,1}: A, B, a seek, answers

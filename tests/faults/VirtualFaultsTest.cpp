@@ -13,6 +13,7 @@
 #include "faults/Listener.h"
 #include "platform/audio/DSound.h"
 #include "platform/ui/SpeedButton.h"
+#include "windows/TFormDebug.h"
 
 namespace {
 
@@ -24,12 +25,15 @@ constexpr int kFailing = 2;  // output of channel 1
 constexpr int kChannels = 4;
 const std::vector<std::pair<int, int>> kTests = {{1, 2}, {3, 1}, {2, 3}, {1, 3}};
 const char* const kCompleted = " Sessione completata con successo! Grazie per la collaborazione.";
+const std::string kCompletedMuted = " Sessione completata, ma un'uscita audio era muta ";
 
 struct FaultCase {
     const char* name;
     std::function<void(audio::VirtualBackend&)> inject;
     bool bHeardFromNextTest;  // the next test's new buffers play on the output again
     int nRefusedSounds;       // sounds of the later tests the output refuses, one message each
+    const char* affected;     // the tests the completion text names, "" for none
+    const char* logSays;      // how the debug log closes the failure, "" for no failure seen
 };
 
 void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
@@ -72,35 +76,53 @@ TEST_P(MidTestFault, SessionGoesOnAndKeepsEveryAnswer) {
     for (std::size_t t = 2; t < planned.size(); ++t) faults::ListenAndAnswer(rig, planned[t], healthyHeard);
 
     EXPECT_EQ(form.m_nCurrentTest, static_cast<int>(kTests.size()));
-    EXPECT_EQ(form.LabelInfo->text().toStdString(), kCompleted);
+    const std::string affected = fault.affected;
+    EXPECT_EQ(form.LabelInfo->text().toStdString(),
+              affected.empty() ? kCompleted : kCompletedMuted + affected + ".");
     EXPECT_TRUE(answers::ResultsHold(rig.ReadFile("results.txt"), rig.settings.name, planned));
     ExpectNoFailedCheck(rig.observer);
-    EXPECT_EQ(static_cast<int>(rig.observer.messages.size()), fault.nRefusedSounds);
-    for (const ShownMessage& m : rig.observer.messages) EXPECT_EQ(m.text, "Error in: CSoundManager::Create");
+    // One warning for the failure, when it was seen, then the refused sounds.
+    const bool bSeen = *fault.logSays != 0;
+    ASSERT_EQ(static_cast<int>(rig.observer.messages.size()), fault.nRefusedSounds + (bSeen ? 1 : 0));
+    for (std::size_t i = 0; i < rig.observer.messages.size(); ++i) {
+        const ShownMessage& m = rig.observer.messages[i];
+        if (bSeen && i == 0) {
+            EXPECT_EQ(m.caption, "Avvertimento :");
+            EXPECT_NE(m.text.find("\"OUT 3-4 (1:UA-101)\" ha smesso di suonare durante il test 2:"), std::string::npos)
+                << m.text;
+        } else {
+            EXPECT_EQ(m.text, "Error in: CSoundManager::Create");
+        }
+    }
+    const std::string log = FormDebug->Log().Text();
+    EXPECT_EQ(log.find("\"OUT 3-4 (1:UA-101)\" non suona più dal test 2") != std::string::npos, bSeen) << log;
+    EXPECT_NE(log.find(fault.logSays), std::string::npos) << log;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, MidTestFault,
     ::testing::Values(
-        FaultCase{"DeviceFails", [](audio::VirtualBackend& vb) { vb.FailStream(kFailing, DSERR_NODRIVER); }, false, 0},
-        FaultCase{"BuffersLost", [](audio::VirtualBackend& vb) { vb.LoseBuffers(kFailing); }, true, 0},
+        FaultCase{"DeviceFails", [](audio::VirtualBackend& vb) { vb.FailStream(kFailing, DSERR_NODRIVER); }, false, 0, "nei test 2-4",
+                  "è ancora guasta alla fine della sessione; era guasta durante i test 2-4"},
+        FaultCase{"BuffersLost", [](audio::VirtualBackend& vb) { vb.LoseBuffers(kFailing); }, true, 0, "nel test 2",
+                  "suona di nuovo dal test 3; era guasta durante il test 2"},
         FaultCase{"BuffersLostForGood",
                   [](audio::VirtualBackend& vb) {
                       vb.Faults(kFailing).restoreStillLost = 1 << 20;
                       vb.LoseBuffers(kFailing);
                   },
-                  true, 0},
+                  true, 0, "nel test 2", "suona di nuovo dal test 3"},
         FaultCase{"NewBuffersRefused",
-                  [](audio::VirtualBackend& vb) { vb.Faults(kFailing).createBuffer = DSERR_OUTOFMEMORY; }, false, 4},
+                  [](audio::VirtualBackend& vb) { vb.Faults(kFailing).createBuffer = DSERR_OUTOFMEMORY; }, false, 4, "", ""},
         FaultCase{"NewBuffersStartLost", [](audio::VirtualBackend& vb) { vb.Faults(kFailing).lostAtCreation = true; },
-                  true, 0},
+                  true, 0, "", ""},
         FaultCase{"EverythingAtOnce",
                   [](audio::VirtualBackend& vb) {
                       vb.Faults(kFailing).createBuffer = DSERR_OUTOFMEMORY;
                       vb.LoseBuffers(kFailing);
                       vb.FailStream(kFailing, DSERR_GENERIC);
                   },
-                  false, 4}),
+                  false, 4, "nel test 2", "è ancora guasta alla fine della sessione; era guasta durante il test 2"}),
     [](const ::testing::TestParamInfo<FaultCase>& i) { return std::string(i.param.name); });
 
 // The window's own timers, driven by the event loop while a render thread plays
@@ -131,10 +153,16 @@ TEST(FailingOutput, TimersKeepTickingAndTheSessionEnds) {
     rig.Submit(answers::kPreferA, "");
     rig.vb->StopClock();
 
-    EXPECT_EQ(form.LabelInfo->text().toStdString(), kCompleted);
+    // The position timer told the failure once, while the test went on (test 2
+    // is named too when a tick came before its answer).
+    const std::string label = form.LabelInfo->text().toStdString();
+    EXPECT_TRUE(label == kCompletedMuted + "nel test 1." || label == kCompletedMuted + "nei test 1, 2.")
+        << label;
     EXPECT_TRUE(answers::ResultsHold(rig.ReadFile("results.txt"), rig.settings.name,
                                      {{1, 2, answers::kPreferB, "dopo il guasto"}, {2, 3, answers::kPreferA, ""}}));
     ExpectNoFailedCheck(rig.observer);
+    ASSERT_EQ(rig.observer.messages.size(), 1u);
+    EXPECT_EQ(rig.observer.messages[0].caption, "Avvertimento :");
 }
 
 }  // namespace

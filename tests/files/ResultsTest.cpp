@@ -1,5 +1,5 @@
 // The results writer over real files: the exact bytes, the replacement of an
-// earlier file, and another path offered after a failed write.
+// earlier file, and another path offered after a failed write (a full disk too).
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -10,6 +10,7 @@
 #include "app/TFormMain.h"
 #include "files/SessionFiles.h"
 #include "common/FileDialogDriver.h"
+#include "common/FullDisk.h"
 #include "platform/ui/Messages.h"
 #include "session/TFormSessionSettings.h"
 
@@ -109,6 +110,24 @@ TEST_F(ResultsTest, UnwritablePathOffersAnotherUntilSavedOrCancelled) {
     EXPECT_EQ(driver.Pending(), 0);
     EXPECT_EQ(settings.EditFileResults->text(), Path("manca/ancora.txt"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
+}
+
+// A full disk under the results: the message and another path, as for any
+// failed write, and the earlier results stay whole (not an empty file).
+TEST_F(ResultsTest, FullDiskKeepsTheOldResultsAndOffersAnotherPath) {
+    const FullDisk disk;
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
+    const QString target = QString::fromStdString(disk.Path("risultati.txt"));
+    ASSERT_TRUE(Save(target, {Answered(1, 2, 'A')}));
+    disk.Fill();
+    form.m_Combinations = {Answered(3, 1, 'B', std::string(16 * 1024, 'n'))};
+    settings.EditFileResults->setText(target);
+    FileDialogDriver driver;
+    driver.Accept("altro", dir.path());
+    form.SaveResults();
+    ExpectFailureMessages(1);
+    EXPECT_EQ(Read(target), kHeading + "1\t2\t1\t0\t0\t\r\n");
+    EXPECT_EQ(Read(Path("altro.txt")), kHeading + "3\t1\t0\t1\t0\t" + QByteArray(16 * 1024, 'n') + "\r\n");
 }
 
 }  // namespace

@@ -109,8 +109,9 @@ TEST(OutputWatch, TellsOncePerFailureAndNamesTheTestsItSpoiled) {
     ASSERT_EQ(log.size(), 6u);
     EXPECT_NE(log[1].find("\"A\" suona di nuovo dal test 4; era guasta durante i test 2, 3"), std::string::npos) << log[1];
     EXPECT_NE(log[4].find("\"A\" è ancora guasta"), std::string::npos) << log[4];
-    EXPECT_EQ(watch.CompletionText("Fine."), "Fine.  Attenzione: un'uscita audio non ha suonato durante i test 2, 3, 6.");
+    EXPECT_EQ(watch.CompletionText("Fine."), " Sessione completata, ma un'uscita audio era muta nei test 2, 3, 6.");
     EXPECT_EQ(TestList({1, 2, 3, 5, 7, 8}), "1-3, 5, 7, 8");
+    EXPECT_EQ(TestList({1, 2, 3, 5, 7, 8}, 2), "1-3, 5, ecc");
 }
 
 // What the watch is fed on the program's own tracks: a failed stream and a lost

@@ -3,9 +3,7 @@
 // killed at random moments that keep every answer given before the kill.
 #include <QTemporaryDir>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "common/AlsaTestHome.h"
+#include "common/FullDisk.h"
 #include "files/DurableWrite.h"
 #include "files/ResultsJournal.h"
 #include "files/parse/ResultsText.h"
@@ -29,17 +28,11 @@ std::string ReadText(const std::string& path) {
 }
 
 TEST(DurableWrite, FullDiskKeepsTheOldFileAndSaysWhy) {
-    QTemporaryDir dir;
-    const std::string mnt = dir.path().toStdString();
-    if (mount("tmpfs", mnt.c_str(), "tmpfs", 0, "size=64k") != 0)
-        GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno) << "): needs root";
-    const std::string target = mnt + "/results.txt";
+    const FullDisk disk;
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
+    const std::string target = disk.Path("results.txt");
     ASSERT_TRUE(WriteFileDurably(target, "old answers\r\n").bOk);
-    // Fill what is left, so that the new bytes cannot all be written.
-    const int fd = open((mnt + "/filler").c_str(), O_WRONLY | O_CREAT, 0600);
-    const std::string block(4096, 'x');
-    while (write(fd, block.data(), block.size()) > 0) {}
-    close(fd);
+    disk.Fill();
 
     const TWriteResult r = WriteFileDurably(target, std::string(32 * 1024, 'n'));
     EXPECT_FALSE(r.bOk);
@@ -47,9 +40,8 @@ TEST(DurableWrite, FullDiskKeepsTheOldFileAndSaysWhy) {
     EXPECT_NE(r.strError.find("No space left on device"), std::string::npos) << r.strError;
     EXPECT_EQ(ReadText(target), "old answers\r\n");
     std::size_t nFiles = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(mnt)) ++nFiles;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(disk.Path(""))) ++nFiles;
     EXPECT_EQ(nFiles, 2u) << "the temporary file must be gone";
-    umount(mnt.c_str());
 }
 
 TEST(DurableWrite, RefusedTargetsStayAsTheyWere) {

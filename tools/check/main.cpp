@@ -6,63 +6,34 @@
 // 2 the start would be refused.
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 
 #include "Measure.h"
 #include "files/StimulusCheck.h"
-#include "files/parse/CombinationsParser.h"
-#include "files/parse/PlaylistParser.h"
-#include "files/parse/TextLines.h"
+#include "platform/report/Report.h"
+#include "session/Session.h"
 
 namespace {
 
 enum { EXIT_CLEAN = 0, EXIT_WARNED = 1, EXIT_REFUSED = 2 };
 constexpr double MAX_AB_DIFFERENCE_LU = 1.0;
 
-void Say(const char* caption, const std::string& text) { std::printf("[%s] %s\n\n", caption, text.c_str()); }
-
-bool ReadLines(const char* path, std::vector<std::string>& lines) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return false;
-    lines = SplitTextLines(bytes);
-    return true;
+void Say(const std::string& caption, std::string text) {
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    std::printf("[%s] %s\n\n", caption.c_str(), text.c_str());
 }
 
-// The playlist and combinations loaders' own messages, as the session start shows them.
-bool LoadPlaylist(const char* path, TPlaylistContent& content) {
-    std::vector<std::string> lines;
-    if (!ReadLines(path, lines)) return Say("Errore:", "Errore nel caricamento\ndella playlist"), false;
-    content = ParsePlaylist(lines);
-    switch (content.status) {
-        case TPlaylistStatus::Ok: return true;
-        case TPlaylistStatus::NoLines: Say("Errore:", "la playlist è vuota: la sessione non parte"); break;
-        case TPlaylistStatus::BadHeader: Say("Errore :", "Errore :  Formato di file della PlayList\nNON riconosciuto!"); break;
-        case TPlaylistStatus::BadChannels: Say("Errore:", "Errore: numero di canali audio\nnella PlayList NON consentito"); break;
+// The messages the session start would show, printed as text.
+class TTextReporter : public IReporter {
+public:
+    void ShowMessage(const std::string& text, const std::string& caption, MsgIcon) override {
+        Say(caption, text);
+        ++nShown;
     }
-    return false;
-}
-
-bool LoadCombinations(const char* path, TCombinationsContent& content) {
-    std::vector<std::string> lines;
-    if (!ReadLines(path, lines)) return Say("Errore:", "Errore in 'LoadCombinations'"), false;
-    content = ParseCombinations(lines);
-    switch (content.status) {
-        case TCombinationsStatus::Ok: return true;
-        case TCombinationsStatus::NoLines: Say("Errore:", "il file delle combinazioni è vuoto: la sessione non parte"); break;
-        case TCombinationsStatus::BadHeader: Say("Errore :", "Errore :  Formato di file delle Combinazioni\nNON riconosciuto!"); break;
-        case TCombinationsStatus::BadCount: Say("Errore:", "Errore: numero di combinazioni errato"); break;
-        case TCombinationsStatus::Mismatch:
-            Say("Errore :", "Errore: Il valore del campo 'NBCOMBINATIONS'\nnel file delle combinazioni\n"
-                            "NON corrisponde al numero di combinazioni rilevate");
-            break;
-    }
-    return false;
-}
+    void MessageBeep() override {}
+    int nShown = 0;
+};
 
 std::string Db(double v, const char* unit) {
     if (!std::isfinite(v)) return std::string("-inf ") + unit;
@@ -83,31 +54,30 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "uso: sondarium-check PLAYLIST COMBINAZIONI\n");
         return EXIT_REFUSED;
     }
-    TPlaylistContent playlist;
-    TCombinationsContent combinations;
-    if (!LoadPlaylist(argv[1], playlist) || !LoadCombinations(argv[2], combinations)) return EXIT_REFUSED;
-
-    const int K = playlist.nChannels;
-    const std::int32_t N = static_cast<std::int32_t>(playlist.entries.size()) / K;
-    TVecCombinations tests;
-    for (const TExcerptPair& p : combinations.pairs) tests.push_back({p.nExcerptA, p.nExcerptB, false, false, false, ""});
-    for (const TTrackCombs& t : tests) {
-        if (t.nExcerptA < 1 || t.nExcerptA > N || t.nExcerptB < 1 || t.nExcerptB > N) {
-            Say("Avvertimento :", "Attenzione!\nVerificare il file delle combinazioni:\nalcuni indici potrebbero essere errati.");
-            return EXIT_REFUSED;
-        }
+    TTextReporter reporter;
+    SetReporter(&reporter);
+    // The session's own loaders and checks, in the order a session start runs them.
+    TSession session;
+    session.Reset();
+    // The loaders say nothing of an empty file: the session would just not start.
+    if (!session.LoadPlaylist(argv[1])) {
+        if (!reporter.nShown) Say("Errore:", "la playlist è vuota: la sessione non parte");
+        return EXIT_REFUSED;
     }
-
-    const TStimulusReport report = CheckStimuli(playlist.entries, K, tests);
-    int status = EXIT_CLEAN;
-    if (report.Refused()) {
-        Say("Errore:", StimulusErrorText(report));
-        status = EXIT_REFUSED;
+    if (!session.LoadCombinations(argv[2])) {
+        if (!reporter.nShown) Say("Errore:", "il file delle combinazioni è vuoto: la sessione non parte");
+        return EXIT_REFUSED;
     }
-    if (!report.warnings.empty()) {
-        Say("Avvertimento :", StimulusWarningText(report));
-        status = std::max(status, int(EXIT_WARNED));
+    if (!session.CheckCombinations()) {
+        TSession::WarnBadIndices();
+        return EXIT_REFUSED;
     }
+    const TStimulusReport report = session.CheckStimuli(nullptr);
+    int status = report.Refused() ? EXIT_REFUSED : report.warnings.empty() ? EXIT_CLEAN : EXIT_WARNED;
+    // A refused start shows no warning; the day before, both are worth knowing.
+    if (report.Refused() && !report.warnings.empty()) Say("Avvertimento :", StimulusWarningText(report));
+    const int K = session.m_nChannels;
+    const TVecCombinations& tests = session.m_Combinations;
 
     std::printf("File (%zu, %d per brano):\n", report.files.size(), K);
     std::map<std::string, TMeasure> measured;
