@@ -11,6 +11,7 @@
 #include <QShowEvent>
 
 #include <string>
+#include <utility>
 
 #include "platform/audio/DSound.h"
 #include "platform/ui/Fonts.h"
@@ -70,7 +71,6 @@ void TFormAmbisonicSetup::BuildForm() {
     Image1 = new QLabel(this);
     Image1->setGeometry(28, 80, 145, 129);
     Image1->setScaledContents(true);
-    Image1->setPixmap(QPixmap(":/res/pictures/monitor.png"));
 
     Label5 = new QLabel(DesignCaption("Drag && Drop on to the labels"), this);
     Label6 = new QLabel("to change channels order ...", this);
@@ -84,21 +84,19 @@ void TFormAmbisonicSetup::BuildForm() {
     struct ButtonDesign {
         TSpeedButton** ppButton;
         int x, y, nGroup;
-        const char* strGlyph;
         void (TFormAmbisonicSetup::*pClick)();
     };
     const ButtonDesign buttons[] = {
-        {&SpeedButtonTopLeft, 244, 80, 1, ":/res/pictures/speaker_tl.png", &TFormAmbisonicSetup::SpeedButtonTopLeftClick},
-        {&SpeedButtonTopRight, 428, 80, 2, ":/res/pictures/speaker_tr.png", &TFormAmbisonicSetup::SpeedButtonTopRightClick},
-        {&SpeedButtonBottomLeft, 244, 192, 3, ":/res/pictures/speaker_bl.png", &TFormAmbisonicSetup::SpeedButtonBottomLeftClick},
-        {&SpeedButtonBottomRight, 428, 192, 4, ":/res/pictures/speaker_br.png", &TFormAmbisonicSetup::SpeedButtonBottomRightClick},
+        {&SpeedButtonTopLeft, 244, 80, 1, &TFormAmbisonicSetup::SpeedButtonTopLeftClick},
+        {&SpeedButtonTopRight, 428, 80, 2, &TFormAmbisonicSetup::SpeedButtonTopRightClick},
+        {&SpeedButtonBottomLeft, 244, 192, 3, &TFormAmbisonicSetup::SpeedButtonBottomLeftClick},
+        {&SpeedButtonBottomRight, 428, 192, 4, &TFormAmbisonicSetup::SpeedButtonBottomRightClick},
     };
     for (const ButtonDesign& d : buttons) {
         auto* b = new TSpeedButton(this);
         b->setGeometry(d.x, d.y, 64, 64);
         b->GroupIndex = d.nGroup;
         b->AllowAllUp = true;
-        b->SetGlyph(QPixmap(d.strGlyph));
         b->OnClick = [this, pClick = d.pClick] { (this->*pClick)(); };
         *d.ppButton = b;
     }
@@ -182,7 +180,23 @@ TSpeedButton* TFormAmbisonicSetup::PositionButton(int nIndex) const {
 
 // ---- window events ----
 
+// The pictures are decoded when the window first opens, not while the program
+// starts: the window is built hidden at start-up and may never be opened.
+void TFormAmbisonicSetup::LoadPictures() {
+    if (m_bPicturesLoaded) return;
+    m_bPicturesLoaded = true;
+    Image1->setPixmap(QPixmap(":/res/pictures/monitor.png"));
+    const std::pair<TSpeedButton*, const char*> glyphs[] = {
+        {SpeedButtonTopLeft, ":/res/pictures/speaker_tl.png"},
+        {SpeedButtonTopRight, ":/res/pictures/speaker_tr.png"},
+        {SpeedButtonBottomLeft, ":/res/pictures/speaker_bl.png"},
+        {SpeedButtonBottomRight, ":/res/pictures/speaker_br.png"},
+    };
+    for (const auto& [pButton, strGlyph] : glyphs) pButton->SetGlyph(QPixmap(strGlyph));
+}
+
 void TFormAmbisonicSetup::showEvent(QShowEvent* event) {
+    LoadPictures();
     QDialog::showEvent(event);
     if (!event->spontaneous()) FormShow();
 }

@@ -88,10 +88,12 @@ protected:
 
 private:
     void BuildForm();
+    void LoadPictures();
     void CaptionLabels();
     void ToggleTestSound(int nIndex);
     void ReleaseCreatedSounds();
 
     std::vector<std::unique_ptr<CSound>> m_CreatedSounds;  // this showing's test sounds, until OK hands them over
     bool m_bShownOnce = false;
+    bool m_bPicturesLoaded = false;
 };
