@@ -1,8 +1,6 @@
 #include "platform/audio/jack/JackClient.h"
 
 #include <alsa/asoundlib.h>
-#include <jack/metadata.h>
-#include <jack/uuid.h>
 
 #include <algorithm>
 #include <cstring>
@@ -11,6 +9,7 @@
 
 #include "platform/audio/DSound.h"
 #include "platform/audio/alsa/AlsaLog.h"
+#include "platform/audio/jack/JackLib.h"
 
 namespace audio::jack {
 namespace {
@@ -22,22 +21,21 @@ using alsa::Log;
 void Quiet(const char* msg) { Log("JACK: %s", msg); }
 void Silent(const char*) {}
 
+// Each time the library is loaded: an unloaded one forgets them.
 void RouteMessages() {
     static std::once_flag once;
-    std::call_once(once, [] {
-        alsa::InstallLogHandler();
-        jack_set_error_function(&Quiet);
-        jack_set_info_function(&Silent);
-    });
+    std::call_once(once, [] { alsa::InstallLogHandler(); });
+    Jack().set_error_function(&Quiet);
+    Jack().set_info_function(&Silent);
 }
 
 std::string Property(jack_uuid_t subject) {
     char* value = nullptr;
     char* type = nullptr;
     std::string r;
-    if (jack_get_property(subject, JACK_METADATA_PRETTY_NAME, &value, &type) == 0 && value) r = value;
-    if (value) jack_free(value);
-    if (type) jack_free(type);
+    if (Jack().get_property(subject, Jack().metadata_pretty_name, &value, &type) == 0 && value) r = value;
+    if (value) Jack().free(value);
+    if (type) Jack().free(type);
     return r;
 }
 
@@ -71,38 +69,49 @@ bool AskCard(const std::string& card, std::string& id, int& index, std::string& 
 }  // namespace
 
 std::shared_ptr<JackClient> JackClient::Connect() {
-    RouteMessages();
-    jack_status_t status{};
-    jack_client_t* c = jack_client_open("sondarium", JackNoStartServer, &status);
-    if (!c) return nullptr;
-    std::shared_ptr<JackClient> self(new JackClient(c));
-    if (jack_activate(c) != 0) {
-        Log("JACK: the client could not be activated");
+    if (!LoadJackLib()) {
+        Log("JACK: libjack.so.0 is not installed or incomplete");
         return nullptr;
     }
-    Log("JACK server \"%s\" answers: %u Hz, %u frames a cycle", jack_get_client_name(c), self->rate_,
-        jack_get_buffer_size(c));
+    RouteMessages();
+    jack_status_t status{};
+    jack_client_t* c = Jack().client_open("sondarium", JackNoStartServer, &status);
+    if (!c) {
+        UnloadUnusedJackLib();
+        return nullptr;
+    }
+    std::shared_ptr<JackClient> self(new JackClient(c));
+    if (Jack().activate(c) != 0) {
+        Log("JACK: the client could not be activated");
+        self.reset();
+        UnloadUnusedJackLib();
+        return nullptr;
+    }
+    Log("JACK server \"%s\" answers: %u Hz, %u frames a cycle", Jack().get_client_name(c), self->rate_,
+        Jack().get_buffer_size(c));
     return self;
 }
 
 JackClient::JackClient(jack_client_t* client) : client_(client) {
-    rate_ = jack_get_sample_rate(client_);
+    HoldJackLib(+1);
+    rate_ = Jack().get_sample_rate(client_);
     scratch_.assign(std::size_t(kChunk) * kMaxSourceChannels, 0.0f);
-    jack_set_process_callback(client_, &OnProcess, this);
-    jack_on_info_shutdown(client_, &OnShutdown, this);
-    jack_set_port_connect_callback(client_, &OnConnect, this);
-    jack_set_xrun_callback(client_, &OnXrun, this);
+    Jack().set_process_callback(client_, &OnProcess, this);
+    Jack().on_info_shutdown(client_, &OnShutdown, this);
+    Jack().set_port_connect_callback(client_, &OnConnect, this);
+    Jack().set_xrun_callback(client_, &OnXrun, this);
 }
 
 JackClient::~JackClient() {
     // Closing stops the process thread first; no callback runs afterwards.
-    jack_client_close(client_);
+    Jack().client_close(client_);
+    HoldJackLib(-1);
 }
 
 std::vector<JackDevice> JackClient::Devices() {
     std::vector<JackDevice> devices;
     if (FAILED(serverStatus_.load())) return devices;
-    const char** names = jack_get_ports(client_, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsInput);
+    const char** names = Jack().get_ports(client_, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsInput);
     if (!names) return devices;
     for (const char** n = names; *n; ++n) {
         const std::string full = *n;
@@ -111,7 +120,7 @@ std::vector<JackDevice> JackClient::Devices() {
         if (it == devices.end()) it = devices.insert(devices.end(), JackDevice{owner, {}, "", "", -1});
         it->ports.push_back(full);
     }
-    jack_free(names);
+    Jack().free(names);
     for (JackDevice& d : devices) d.name = NameOf(d.client, d.ports, d.card, d.cardIndex);
     return devices;
 }
@@ -122,23 +131,23 @@ std::vector<JackDevice> JackClient::Devices() {
 std::string JackClient::NameOf(const std::string& client, const std::vector<std::string>& ports, std::string& card,
                                int& cardIndex) const {
     std::string pretty;
-    if (char* uuid = jack_get_uuid_for_client_name(client_, client.c_str())) {
+    if (char* uuid = Jack().get_uuid_for_client_name(client_, client.c_str())) {
         jack_uuid_t u;
-        if (jack_uuid_parse(uuid, &u) == 0) pretty = Property(u);
-        jack_free(uuid);
+        if (Jack().uuid_parse(uuid, &u) == 0) pretty = Property(u);
+        Jack().free(uuid);
     }
     std::string portsPretty, shortName;
     bool same = true;
-    std::vector<char> a(jack_port_name_size()), b(jack_port_name_size());
+    std::vector<char> a(Jack().port_name_size()), b(Jack().port_name_size());
     for (std::size_t i = 0; i < ports.size(); ++i) {
-        jack_port_t* p = jack_port_by_name(client_, ports[i].c_str());
+        jack_port_t* p = Jack().port_by_name(client_, ports[i].c_str());
         if (!p) continue;
-        const std::string mine = Property(jack_port_uuid(p));
+        const std::string mine = Property(Jack().port_uuid(p));
         if (i == 0) portsPretty = mine;
         same = same && mine == portsPretty;
         if (!card.empty()) continue;
         char* aliases[2] = {a.data(), b.data()};
-        const int n = jack_port_get_aliases(p, aliases);
+        const int n = Jack().port_get_aliases(p, aliases);
         for (int k = 0; k < n && card.empty(); ++k) {
             const std::string named = CardInAlias(aliases[k]);
             if (!named.empty() && !AskCard(named, card, cardIndex, shortName)) card.clear();
@@ -166,11 +175,11 @@ int JackClient::Open(const std::string& label, const std::string& left, const st
     jack_port_t* ports[2] = {nullptr, nullptr};
     for (int c = 0; c < 2; ++c) {
         const std::string name = label + (c == 0 ? " L" : " R");
-        ports[c] = jack_port_register(client_, name.c_str(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
-        if (!ports[c] || jack_connect(client_, jack_port_name(ports[c]), targets[c].c_str()) != 0) {
+        ports[c] = Jack().port_register(client_, name.c_str(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
+        if (!ports[c] || Jack().connect(client_, Jack().port_name(ports[c]), targets[c].c_str()) != 0) {
             why = "JACK refused port \"" + name + "\" or its connection to \"" + targets[c] + "\"";
             for (jack_port_t* p : ports)
-                if (p) jack_port_unregister(client_, p);
+                if (p) Jack().port_unregister(client_, p);
             return -1;
         }
     }
@@ -189,7 +198,7 @@ void JackClient::Close(unsigned slot) {
     // Our own disconnection is not reported as a fault: the slot has no ports now.
     if (SUCCEEDED(serverStatus_.load()))
         for (jack_port_t* p : ports)
-            if (p) jack_port_unregister(client_, p);
+            if (p) Jack().port_unregister(client_, p);
     s.claimed = false;
 }
 
@@ -217,7 +226,7 @@ std::uint32_t JackClient::LatencyFrames(unsigned slot) const noexcept {
     jack_port_t* p = slots_[slot].ports[0].load();
     if (!p || FAILED(serverStatus_.load())) return 0;
     jack_latency_range_t range{0, 0};
-    jack_port_get_latency_range(p, JackPlaybackLatency, &range);
+    Jack().port_get_latency_range(p, JackPlaybackLatency, &range);
     return range.max;
 }
 
@@ -245,8 +254,8 @@ void JackClient::RenderSlot(Slot& s, jack_nframes_t frames, std::uint64_t commit
     jack_port_t* right = s.ports[1].load(std::memory_order_seq_cst);
     IMixSource* src = s.source.load(std::memory_order_seq_cst);
     if (left && right) {
-        auto* out0 = static_cast<float*>(jack_port_get_buffer(left, frames));
-        auto* out1 = static_cast<float*>(jack_port_get_buffer(right, frames));
+        auto* out0 = static_cast<float*>(Jack().port_get_buffer(left, frames));
+        auto* out1 = static_cast<float*>(Jack().port_get_buffer(right, frames));
         const unsigned sc = src ? src->PrimaryChannels() : 0;
         if (sc < 1 || sc > kMaxSourceChannels) {
             std::fill_n(out0, frames, 0.0f);
@@ -277,13 +286,13 @@ void JackClient::OnShutdown(jack_status_t, const char* reason, void* arg) {
 void JackClient::OnConnect(jack_port_id_t a, jack_port_id_t b, int connect, void* arg) {
     if (connect) return;
     auto* self = static_cast<JackClient*>(arg);
-    jack_port_t* ends[2] = {jack_port_by_id(self->client_, a), jack_port_by_id(self->client_, b)};
+    jack_port_t* ends[2] = {Jack().port_by_id(self->client_, a), Jack().port_by_id(self->client_, b)};
     for (Slot& s : self->slots_) {
         for (auto& port : s.ports) {
             jack_port_t* mine = port.load();
             if (!mine || (mine != ends[0] && mine != ends[1])) continue;
             s.status.store(DSERR_GENERIC, std::memory_order_release);
-            Log("JACK port \"%s\" was disconnected by another program", jack_port_name(mine));
+            Log("JACK port \"%s\" was disconnected by another program", Jack().port_name(mine));
         }
     }
 }
