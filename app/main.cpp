@@ -1,6 +1,7 @@
 // Program entry: starts the GUI framework, creates the main window and runs the
 // message loop. No command-line argument, environment variable or file is read
 // (the toolkit and the sound library keep reading their own settings).
+#include <future>
 #include <memory>
 
 #include "app/TFormMain.h"
@@ -13,10 +14,13 @@ int main(int argc, char** argv) {
     std::unique_ptr<TApplication> pApplication;
     TFormMain* pFormMain = nullptr;  // FormMain is set inside the constructor, even one that throws
     try {
+        // The program plays through ALSA (tests install the virtual back end).
+        // Asking for a JACK server and reading ALSA's outputs needs no window:
+        // it runs while the toolkit and its fonts start.
+        auto backend = std::async(std::launch::async, [] { return audio::MakeAlsaBackend(); });
         pApplication = std::make_unique<TApplication>(argc, argv);
         InstallFontSubstitutes();
-        // The program plays through ALSA (tests install the virtual back end).
-        audio::SetBackend(audio::MakeAlsaBackend());
+        audio::SetBackend(backend.get());
         pFormMain = new TFormMain();
         pFormMain->FormCreate();
         pFormMain->show();

@@ -117,6 +117,9 @@ std::shared_ptr<IBackend> MakeAlsaBackend() {
         }
         return cards;
     };
+    // The first output opened asks for ALSA's hinted PCMs; reading them here
+    // (the list is kept) lets a caller make the back end while it does other work.
+    alsa::ListHintedPcms();
     return jack::MakeServerBackend(client, MakeAlsaBackend(&ListAlsaCards, std::move(held)));
 }
 
