@@ -9,6 +9,7 @@
 #include "platform/audio/alsa/AlsaBackend.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Fonts.h"
+#include "windows/TFormSplashScreen.h"
 
 int main(int argc, char** argv) {
     std::unique_ptr<TApplication> pApplication;
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
         // it runs while the toolkit and its fonts start.
         auto backend = std::async(std::launch::async, [] { return audio::MakeAlsaBackend(); });
         pApplication = std::make_unique<TApplication>(argc, argv);
+        PrepareSplashPicture();  // after the application object: Qt's main thread is the first to make one
         InstallFontSubstitutes();
         audio::SetBackend(backend.get());
         pFormMain = new TFormMain();

@@ -1,10 +1,13 @@
 #include "windows/TFormSplashScreen.h"
 
 #include <QEvent>
+#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QShowEvent>
+
+#include <future>
 
 #include "platform/sndplay/SndPlay.h"
 #include "platform/ui/Messages.h"
@@ -12,7 +15,20 @@
 
 namespace {
 const char* const UNIT = "TFormSplashScreen";
+
+// Decoding the picture is a good part of the window's making; a QImage (unlike
+// a pixmap) may be made on any thread. Converted here to the format a pixmap
+// of the screen holds, so that the GUI thread only wraps it.
+QImage DecodePicture() {
+    return QImage(":/res/pictures/splash.png").convertToFormat(QImage::Format_RGB32);
+}
+
+std::future<QImage> g_picture;
 }  // namespace
+
+void PrepareSplashPicture() {
+    if (!g_picture.valid()) g_picture = std::async(std::launch::async, &DecodePicture);
+}
 
 TFormSplashScreen::TFormSplashScreen(QWidget* owner)
     : QWidget(owner, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
@@ -21,7 +37,7 @@ TFormSplashScreen::TFormSplashScreen(QWidget* owner)
     Image1 = new QLabel(this);
     Image1->setGeometry(0, 0, 400, 300);
     Image1->setScaledContents(true);
-    Image1->setPixmap(QPixmap(":/res/pictures/splash.png"));
+    Image1->setPixmap(QPixmap::fromImage(g_picture.valid() ? g_picture.get() : DecodePicture()));
     Image1->installEventFilter(this);
 }
 

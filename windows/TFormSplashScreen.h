@@ -8,6 +8,11 @@
 
 class QLabel;
 
+// GUI thread, once the application object exists: begins decoding the splash picture on a
+// thread of its own, so the window that start-up creates finds it ready. A
+// window made without it decodes the picture itself.
+void PrepareSplashPicture();
+
 class TFormSplashScreen : public QWidget {
 public:
     explicit TFormSplashScreen(QWidget* owner);
