@@ -1,6 +1,10 @@
 // Program entry: starts the GUI framework, creates the main window and runs the
 // message loop. No command-line argument, environment variable or file is read
 // (the toolkit and the sound library keep reading their own settings).
+#include <malloc.h>
+
+#include <QTimer>
+
 #include <future>
 #include <memory>
 
@@ -17,8 +21,10 @@ int main(int argc, char** argv) {
     try {
         // The program plays through ALSA (tests install the virtual back end).
         // Asking for a JACK server and reading ALSA's outputs needs no window:
-        // it runs while the toolkit and its fonts start.
+        // it runs while the toolkit starts, and so does reading the fonts'
+        // configuration.
         auto backend = std::async(std::launch::async, [] { return audio::MakeAlsaBackend(); });
+        StartFontConfiguration();
         pApplication = std::make_unique<TApplication>(argc, argv);
         PrepareSplashPicture();  // after the application object: Qt's main thread is the first to make one
         InstallFontSubstitutes();
@@ -26,6 +32,9 @@ int main(int argc, char** argv) {
         pFormMain = new TFormMain();
         pFormMain->FormCreate();
         pFormMain->show();
+        // What the start-up's workers and the forms' making freed goes back to
+        // the system once the loop runs, instead of staying with the process.
+        QTimer::singleShot(0, [] { malloc_trim(0); });
         TApplication::exec();
     } catch (...) {
         ShowException(std::current_exception());

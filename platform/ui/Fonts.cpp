@@ -3,6 +3,10 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+#include <fontconfig/fontconfig.h>
+
+#include <future>
+
 namespace {
 // Liberation Sans has Arial's advance widths; the other three have no
 // metric-compatible free twin, so they take the same family, which is close
@@ -10,9 +14,19 @@ namespace {
 // fallback where Liberation is missing.
 const char* const kFormFamilies[] = {"Arial", "MS Sans Serif", "Tahoma", "Raavi"};
 const char* const kCandidates[] = {"Liberation Sans", "Arimo", "DejaVu Sans"};
+std::future<void> g_configuration;
 }  // namespace
 
+void StartFontConfiguration() {
+    if (!g_configuration.valid()) g_configuration = std::async(std::launch::async, [] { FcInit(); });
+}
+
+void WaitFontConfiguration() {
+    if (g_configuration.valid()) g_configuration.get();
+}
+
 void InstallFontSubstitutes() {
+    WaitFontConfiguration();
     const QStringList installed = QFontDatabase::families();
     QStringList substitutes;
     for (const char* candidate : kCandidates) {
