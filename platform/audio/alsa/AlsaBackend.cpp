@@ -86,18 +86,30 @@ public:
     }
 
     std::vector<OutputInfo> Enumerate() override {
+        listed_ = Entries();
         std::vector<OutputInfo> infos;
-        for (const OutputEntry& e : Entries()) infos.push_back(e.info);
+        for (const OutputEntry& e : listed_) infos.push_back(e.info);
         return infos;
     }
 
+    // An id is looked up in the list the last enumeration gave, where the
+    // caller found it: listing the outputs again scans every card, and the
+    // tracks open four outputs in a row. Only an id missing from that list
+    // makes a new one (an output plugged in since). An output that went away
+    // since then fails in ALSA's open, with ALSA's reason.
     HRESULT Open(const GUID* id, std::unique_ptr<IOutputStream>& stream, std::string& reason) override {
         stream.reset();
-        const std::vector<OutputEntry> entries = Entries();
-        auto it = std::find_if(entries.begin(), entries.end(), [id](const OutputEntry& e) {
-            return id ? e.info.hasId && e.info.id == *id : e.kind == OutputEntry::Kind::Default;
-        });
-        if (it == entries.end()) {
+        auto find = [this, id] {
+            return std::find_if(listed_.begin(), listed_.end(), [id](const OutputEntry& e) {
+                return id ? e.info.hasId && e.info.id == *id : e.kind == OutputEntry::Kind::Default;
+            });
+        };
+        auto it = find();
+        if (it == listed_.end()) {
+            listed_ = Entries();
+            it = find();
+        }
+        if (it == listed_.end()) {
             reason = "no audio output has this id (the device is gone or the list changed)";
             return DSERR_NODRIVER;
         }
@@ -157,6 +169,7 @@ private:
     AlsaHeldCards held_;
     std::map<std::string, std::weak_ptr<AlsaStream>> shared_;  // card streams by ALSA name
     std::map<std::string, AlsaCard> heldCards_;
+    std::vector<OutputEntry> listed_;  // the outputs as last listed
 };
 
 }  // namespace

@@ -39,7 +39,10 @@ AlsaStream::~AlsaStream() {
 void AlsaStream::Allocate() {
     // Room for the device's period, or more, so a reopen that yields a longer
     // period only makes the thread write in several chunks, never allocate.
-    chunkCap_ = std::max<unsigned>(static_cast<unsigned>(shape_.period), 2048);
+    // The floor is a few periods of 5 ms, not more: the buffers are filled
+    // here so that the stream thread never takes a page fault on them, and a
+    // stream per output keeps its own.
+    chunkCap_ = std::max<unsigned>(static_cast<unsigned>(shape_.period), 512);
     channelCap_ = std::max(channelCap_, shape_.channels);
     mix_.assign(std::size_t(chunkCap_) * channelCap_, 0.0f);
     scratch_.assign(std::size_t(chunkCap_) * kMaxSourceChannels, 0.0f);
