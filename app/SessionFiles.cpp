@@ -15,12 +15,15 @@ bool TFormMain::LoadPlaylist(const std::string& strFileName) { return m_Session.
 bool TFormMain::LoadCombinations(const std::string& strFileName) { return m_Session.LoadCombinations(strFileName); }
 
 std::string TFormMain::CandidateName() const {
-    return FormSessionSettings ? FormSessionSettings->EditNomeCandidato->text().toStdString() : std::string();
+    if (!FormSessionSettings) return std::string();
+    FormSessionSettings->BuildControls();
+    return FormSessionSettings->EditNomeCandidato->text().toStdString();
 }
 
 void TFormMain::SaveResults() {
     SND_CHECK(FormSessionSettings != nullptr, "FormSessionSettings", "TFormMain");
     if (!FormSessionSettings) return;
+    FormSessionSettings->BuildControls();
     // The answers of a whole session are at stake: after a failed write the
     // experimenter may choose another path, as often as needed; only cancelling
     // that choice gives them up.

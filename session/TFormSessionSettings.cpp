@@ -47,7 +47,15 @@ TFormSessionSettings::TFormSessionSettings(QWidget* owner) : QDialog(owner) {
     font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
     font.setPixelSize(11);
     setFont(font);
+}
 
+void TFormSessionSettings::setVisible(bool visible) {
+    if (visible) BuildControls();
+    QDialog::setVisible(visible);
+}
+
+void TFormSessionSettings::BuildControls() {
+    if (Bevel1) return;
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
     Bevel1->setGeometry(14, 19, 466, 276);

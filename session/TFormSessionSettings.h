@@ -17,6 +17,13 @@ class TFormSessionSettings : public QDialog {
 public:
     explicit TFormSessionSettings(QWidget* owner);
 
+    // The controls below are made on the dialog's first showing, or by a
+    // caller that needs them before (their pointers are null until then): the
+    // program makes the dialog hidden at start-up, and its controls would only
+    // slow the main window's first appearance. Once made, they stay.
+    void BuildControls();
+    void setVisible(bool visible) override;
+
     QFrame* Bevel1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;

@@ -16,6 +16,7 @@
 #include "platform/audio/DSound.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Messages.h"
+#include "platform/ui/Pictures.h"
 #include "platform/ui/SpeedButton.h"
 #include "session/TFormSessionSettings.h"
 #include "sound/SoundOutput.h"
@@ -46,7 +47,14 @@ const char* const POSITION_NAMES[MAXTRACKS] = {"top left", "top right", "bottom 
 TFormAmbisonicSetup::TFormAmbisonicSetup(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
-    BuildForm();
+    setWindowTitle(" Sondarium : Ambisonic Setup");
+    setFixedSize(592, 366);
+    setFont(PixelFont("Raavi", 11));
+}
+
+void TFormAmbisonicSetup::setVisible(bool visible) {
+    if (visible) BuildForm();
+    QDialog::setVisible(visible);
 }
 
 // A window destroyed while open would still own this showing's test sounds; that
@@ -54,10 +62,7 @@ TFormAmbisonicSetup::TFormAmbisonicSetup(QWidget* owner)
 TFormAmbisonicSetup::~TFormAmbisonicSetup() { m_SetupTracks.clear(); }
 
 void TFormAmbisonicSetup::BuildForm() {
-    setWindowTitle(" Sondarium : Ambisonic Setup");
-    setFixedSize(592, 366);
-    setFont(PixelFont("Raavi", 11));
-
+    if (Bevel1) return;
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
     Bevel1->setGeometry(8, 12, 573, 301);
@@ -185,14 +190,14 @@ TSpeedButton* TFormAmbisonicSetup::PositionButton(int nIndex) const {
 void TFormAmbisonicSetup::LoadPictures() {
     if (m_bPicturesLoaded) return;
     m_bPicturesLoaded = true;
-    Image1->setPixmap(QPixmap(":/res/pictures/monitor.png"));
+    Image1->setPixmap(QPixmap::fromImage(ReadPicture(":/res/pictures/monitor.png")));
     const std::pair<TSpeedButton*, const char*> glyphs[] = {
         {SpeedButtonTopLeft, ":/res/pictures/speaker_tl.png"},
         {SpeedButtonTopRight, ":/res/pictures/speaker_tr.png"},
         {SpeedButtonBottomLeft, ":/res/pictures/speaker_bl.png"},
         {SpeedButtonBottomRight, ":/res/pictures/speaker_br.png"},
     };
-    for (const auto& [pButton, strGlyph] : glyphs) pButton->SetGlyph(QPixmap(strGlyph));
+    for (const auto& [pButton, strGlyph] : glyphs) pButton->SetGlyph(QPixmap::fromImage(ReadPicture(strGlyph)));
 }
 
 void TFormAmbisonicSetup::showEvent(QShowEvent* event) {

@@ -24,6 +24,11 @@ public:
     explicit TFormAmbisonicSetup(QWidget* owner);
     ~TFormAmbisonicSetup() override;
 
+    // The controls below are made on the window's first showing (their
+    // pointers are null until then): the program makes the window hidden at
+    // start-up, and it may never be opened. Once made, they stay.
+    void setVisible(bool visible) override;
+
     // ---- form data ----
     QFrame* Bevel1 = nullptr;
     QLabel* Label4 = nullptr;

@@ -36,6 +36,7 @@ class ResultsTest : public ::testing::Test {
 protected:
     ResultsTest() : settings(nullptr) {
         FormSessionSettings = &settings;
+        settings.BuildControls();
         settings.EditNomeCandidato->setText("  Mario Rossi ");
         settings.EditFileResults->setText(Path("risultati.txt"));
     }

@@ -21,7 +21,7 @@ namespace {
 
 class SettingsTest : public ::testing::Test {
 protected:
-    SettingsTest() : form(nullptr) {}
+    SettingsTest() : form(nullptr) { form.BuildControls(); }
     // Runs the dialog modally; while it is up, during runs and its result is returned.
     int RunModal(const std::function<void()>& during) {
         QTimer::singleShot(0, [&] {
