@@ -16,7 +16,6 @@
 #include "platform/audio/DSound.h"
 #include "platform/ui/Fonts.h"
 #include "platform/ui/Messages.h"
-#include "platform/ui/Pictures.h"
 #include "platform/ui/SpeedButton.h"
 #include "session/TFormSessionSettings.h"
 #include "sound/SoundOutput.h"
@@ -190,14 +189,14 @@ TSpeedButton* TFormAmbisonicSetup::PositionButton(int nIndex) const {
 void TFormAmbisonicSetup::LoadPictures() {
     if (m_bPicturesLoaded) return;
     m_bPicturesLoaded = true;
-    Image1->setPixmap(QPixmap::fromImage(ReadPicture(":/res/pictures/monitor.png")));
+    Image1->setPixmap(QPixmap(":/res/pictures/monitor.png"));
     const std::pair<TSpeedButton*, const char*> glyphs[] = {
         {SpeedButtonTopLeft, ":/res/pictures/speaker_tl.png"},
         {SpeedButtonTopRight, ":/res/pictures/speaker_tr.png"},
         {SpeedButtonBottomLeft, ":/res/pictures/speaker_bl.png"},
         {SpeedButtonBottomRight, ":/res/pictures/speaker_br.png"},
     };
-    for (const auto& [pButton, strGlyph] : glyphs) pButton->SetGlyph(QPixmap::fromImage(ReadPicture(strGlyph)));
+    for (const auto& [pButton, strGlyph] : glyphs) pButton->SetGlyph(QPixmap(strGlyph));
 }
 
 void TFormAmbisonicSetup::showEvent(QShowEvent* event) {

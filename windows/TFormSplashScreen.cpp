@@ -11,7 +11,6 @@
 
 #include "platform/sndplay/SndPlay.h"
 #include "platform/ui/Messages.h"
-#include "platform/ui/Pictures.h"
 #include "windows/EmbeddedSound.h"
 
 namespace {
@@ -21,7 +20,7 @@ const char* const UNIT = "TFormSplashScreen";
 // a pixmap) may be made on any thread. Converted here to the format a pixmap
 // of the screen holds, so that the GUI thread only wraps it.
 QImage DecodePicture() {
-    return ReadPicture(":/res/pictures/splash.png").convertToFormat(QImage::Format_RGB32);
+    return QImage(":/res/pictures/splash.png").convertToFormat(QImage::Format_RGB32);
 }
 
 std::future<QImage> g_picture;

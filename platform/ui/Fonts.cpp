@@ -21,12 +21,8 @@ void StartFontConfiguration() {
     if (!g_configuration.valid()) g_configuration = std::async(std::launch::async, [] { FcInit(); });
 }
 
-void WaitFontConfiguration() {
-    if (g_configuration.valid()) g_configuration.get();
-}
-
 void InstallFontSubstitutes() {
-    WaitFontConfiguration();
+    if (g_configuration.valid()) g_configuration.get();
     const QStringList installed = QFontDatabase::families();
     QStringList substitutes;
     for (const char* candidate : kCandidates) {

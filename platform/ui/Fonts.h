@@ -14,12 +14,10 @@ void InstallFontSubstitutes();
 // of the first text a window lays out, and Qt pays it on the GUI thread on
 // first use. StartFontConfiguration reads it on a worker thread instead, so
 // that it overlaps the application object's connection to the display; call it
-// before the QApplication is made. Fontconfig builds its configuration without
-// a lock, so nothing may use a font until WaitFontConfiguration has returned:
-// InstallFontSubstitutes waits first. Both are GUI-thread calls; without a
-// start the wait returns at once.
+// before the QApplication is made, and InstallFontSubstitutes right after it:
+// fontconfig builds its configuration without a lock, so InstallFontSubstitutes
+// waits for the worker before the first font is used. GUI thread only.
 void StartFontConfiguration();
-void WaitFontConfiguration();
 
 // A font as the form data states it: family, character height in pixels, bold.
 // The family name stays as written; the substitutes above resolve it.
