@@ -1,15 +1,19 @@
-// Start-up cost of the program against a bare Qt main window built the same way:
+// Start-up cost of the program against two yardsticks built the same way, a
+// bare Qt main window and plain Qt showing what the program must show:
 // the time from starting the process to the main window's first frame on the
 // screen, and the resident memory at that frame and at rest one second later
 // (before any session); beside the time, the processor time the GUI thread
 // used until that frame, which the other work of a busy machine inflates far
 // less than the clock. Each subject runs as a fresh process, several times,
-// alternating; the figures are medians. Both run under Xvfb (started here on a
+// alternating; the figures are medians. All run under Xvfb (started here on a
 // free display when the Xvfb program is installed, else on $DISPLAY if set,
 // else skipped) and on Qt's offscreen platform.
 //
-// The subjects are bench_startup_program (the program's own entry) and
-// bench_startup_bare, next to this program in startup/; see startup/Probe.cpp.
+// The subjects are bench_startup_program (the program's own entry),
+// bench_startup_bare and bench_startup_floor (plain Qt showing what the
+// program must show: a splash picture first, then a main window with a menu
+// bar and the form's six fonts), next to this program in startup/; see
+// startup/Probe.cpp.
 #include <poll.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -152,18 +156,23 @@ bool Measure(const std::string& exe, const std::vector<std::string>& env, std::v
 }
 
 void Compare(const char* title, const std::string& dir, const std::vector<std::string>& env) {
-    const std::string bare = dir + "/bench_startup_bare";
-    const std::string program = dir + "/bench_startup_program";
+    const std::string exes[] = {dir + "/bench_startup_bare", dir + "/bench_startup_floor",
+                                dir + "/bench_startup_program"};
+    const char* const names[] = {"bare QMainWindow", "Qt, same texts", "Sondarium"};
     Sample warm;  // one run of each first, which fills the caches
-    if (!RunOnce(bare, env, warm) || !RunOnce(program, env, warm)) {
-        std::printf("%s: skipped, a subject did not show its window\n", title);
-        return;
-    }
-    std::vector<Sample> b, p;
-    for (int i = 0; i < RUNS; ++i) {
-        if (!Measure(bare, env, b) || !Measure(program, env, p)) {
-            std::printf("%s: skipped, a run failed\n", title);
+    for (const std::string& exe : exes) {
+        if (!RunOnce(exe, env, warm)) {
+            std::printf("%s: skipped, a subject did not show its window\n", title);
             return;
+        }
+    }
+    std::vector<Sample> samples[3];
+    for (int i = 0; i < RUNS; ++i) {
+        for (int k = 0; k < 3; ++k) {
+            if (!Measure(exes[k], env, samples[k])) {
+                std::printf("%s: skipped, a run failed\n", title);
+                return;
+            }
         }
     }
     auto figures = [](const std::vector<Sample>& v) {
@@ -176,13 +185,16 @@ void Compare(const char* title, const std::string& dir, const std::vector<std::s
         }
         return Figures{Median(ms), Median(cpu), Median(f), Median(i)};
     };
-    const Figures fb = figures(b), fp = figures(p);
+    Figures f[3];
     std::printf("%s, median of %d runs:\n", title, RUNS);
-    for (const auto& [name, f] : {std::pair{"bare QMainWindow", fb}, std::pair{"Sondarium", fp}})
+    for (int k = 0; k < 3; ++k) {
+        f[k] = figures(samples[k]);
         std::printf("  %-18s first frame %6.1f ms (GUI thread %5.1f ms)   RSS at frame %5.1f MB   at rest %5.1f MB\n",
-                    name, f.ms, f.cpuMs, f.mbFrame, f.mbIdle);
-    std::printf("  %-18s %.2fx the time (%.2fx the GUI thread's), %+.1f MB at rest\n", "program/bare", fp.ms / fb.ms,
-                fp.cpuMs / fb.cpuMs, fp.mbIdle - fb.mbIdle);
+                    names[k], f[k].ms, f[k].cpuMs, f[k].mbFrame, f[k].mbIdle);
+    }
+    for (int k = 0; k < 2; ++k)
+        std::printf("  program/%-10s %.2fx the time (%.2fx the GUI thread's), %+.1f MB at rest\n",
+                    k == 0 ? "bare" : "same texts", f[2].ms / f[k].ms, f[2].cpuMs / f[k].cpuMs, f[2].mbIdle - f[k].mbIdle);
 }
 
 // An X server of our own on a free display; its pid, or 0.
