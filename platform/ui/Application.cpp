@@ -9,6 +9,10 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // The title the plain message boxes show; no display name, which some
     // platforms would append to every window caption.
     setApplicationName(QStringLiteral("Sondarium"));
+    // The menu bar is part of the main window's layout. Without this the
+    // toolkit asks the session's message bus for a global menu bar each time a
+    // menu bar is made, before the window can take it back.
+    setAttribute(Qt::AA_DontUseNativeMenuBar);
     UseMessageBoxes();
 }
 
