@@ -29,6 +29,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -156,20 +157,27 @@ bool Measure(const std::string& exe, const std::vector<std::string>& env, std::v
 }
 
 void Compare(const char* title, const std::string& dir, const std::vector<std::string>& env) {
-    const std::string exes[] = {dir + "/bench_startup_bare", dir + "/bench_startup_floor",
-                                dir + "/bench_startup_program"};
-    const char* const names[] = {"bare QMainWindow", "Qt, same texts", "Sondarium"};
+    struct Subject {
+        const char* exe;
+        const char* name;
+        const char* yardstick;  // its name in the ratios; null for the program itself
+        std::vector<Sample> samples;
+        Figures f{};
+    };
+    Subject subjects[] = {{"bench_startup_bare", "bare QMainWindow", "bare", {}},
+                          {"bench_startup_floor", "Qt, same texts", "same texts", {}},
+                          {"bench_startup_program", "Sondarium", nullptr, {}}};
+    Subject& program = subjects[std::size(subjects) - 1];
     Sample warm;  // one run of each first, which fills the caches
-    for (const std::string& exe : exes) {
-        if (!RunOnce(exe, env, warm)) {
+    for (const Subject& s : subjects) {
+        if (!RunOnce(dir + "/" + s.exe, env, warm)) {
             std::printf("%s: skipped, a subject did not show its window\n", title);
             return;
         }
     }
-    std::vector<Sample> samples[3];
     for (int i = 0; i < RUNS; ++i) {
-        for (int k = 0; k < 3; ++k) {
-            if (!Measure(exes[k], env, samples[k])) {
+        for (Subject& s : subjects) {
+            if (!Measure(dir + "/" + s.exe, env, s.samples)) {
                 std::printf("%s: skipped, a run failed\n", title);
                 return;
             }
@@ -185,16 +193,18 @@ void Compare(const char* title, const std::string& dir, const std::vector<std::s
         }
         return Figures{Median(ms), Median(cpu), Median(f), Median(i)};
     };
-    Figures f[3];
     std::printf("%s, median of %d runs:\n", title, RUNS);
-    for (int k = 0; k < 3; ++k) {
-        f[k] = figures(samples[k]);
+    for (Subject& s : subjects) {
+        s.f = figures(s.samples);
         std::printf("  %-18s first frame %6.1f ms (GUI thread %5.1f ms)   RSS at frame %5.1f MB   at rest %5.1f MB\n",
-                    names[k], f[k].ms, f[k].cpuMs, f[k].mbFrame, f[k].mbIdle);
+                    s.name, s.f.ms, s.f.cpuMs, s.f.mbFrame, s.f.mbIdle);
     }
-    for (int k = 0; k < 2; ++k)
-        std::printf("  program/%-10s %.2fx the time (%.2fx the GUI thread's), %+.1f MB at rest\n",
-                    k == 0 ? "bare" : "same texts", f[2].ms / f[k].ms, f[2].cpuMs / f[k].cpuMs, f[2].mbIdle - f[k].mbIdle);
+    const Figures& p = program.f;
+    for (const Subject& s : subjects) {
+        if (!s.yardstick) continue;
+        std::printf("  program/%-10s %.2fx the time (%.2fx the GUI thread's), %+.1f MB at rest\n", s.yardstick,
+                    p.ms / s.f.ms, p.cpuMs / s.f.cpuMs, p.mbIdle - s.f.mbIdle);
+    }
 }
 
 // An X server of our own on a free display; its pid, or 0.
