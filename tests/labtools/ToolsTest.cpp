@@ -1,6 +1,6 @@
 // The pair schedule's rules over a table of sizes and seeds, its files read
 // back through the program's own loader, the results reader's faults, and the
-// two tools' answers to bad command lines.
+// tools' answers to --help, --version and bad command lines.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -107,9 +107,10 @@ TRun RunTool(const std::string& command) {
 }  // namespace
 
 TEST(LabTools, CommandLinesNameWhatIsWrong) {
-    const std::string pairs = PAIRS_TOOL, report = REPORT_TOOL;
+    const std::string pairs = PAIRS_TOOL, report = REPORT_TOOL, check = CHECK_TOOL;
     const std::string missing = testing::TempDir() + "no-such-results.txt";
-    struct Case { std::string command; int status; const char* message; };
+    const std::string version = std::string(" (Sondarium) ") + SONDARIUM_VERSION + "\n";
+    struct Case { std::string command; int status; std::string message; };
     const Case cases[] = {
         {pairs, 2, "--excerpts: manca il numero di brani"},
         {pairs + " --excerpts 1", 2, "\"1\" non è un numero intero da 2 in su"},
@@ -126,11 +127,27 @@ TEST(LabTools, CommandLinesNameWhatIsWrong) {
         {report + " x.txt --plot x.jpg", 2, "deve finire con .svg o .png"},
         {report + " x.txt --table", 2, "opzione sconosciuta: \"--table\""},
         {report + " " + missing, 1, "no-such-results.txt: il file non esiste (file saltato)"},
+        {report + " --csv --version", 2, "manca almeno un file di risultati"},
+        {pairs + " --excerpts 4 --verbose", 2, "opzione sconosciuta: \"--verbose\""},
+        {check + " --verbose a.lst b.cmb", 2, "opzione sconosciuta: \"--verbose\""},
+        {check + " a.lst", 2, "servono due file"},
+        // Answers, on standard output: each option on a line of its own.
+        {pairs + " --version", 0, "sondarium-pairs" + version},
+        {report + " x.txt --version", 0, "sondarium-report" + version},
+        {check + " --version", 0, "sondarium-check" + version},
+        {pairs + " --excerpts 1 --help", 0, "\n  --only 1,3,4,... "},
+        {pairs + " --out-dir x -h", 0, "\n  --out-dir DIR "},
+        {report + " --help", 0, "\n  --plot FILE.svg|FILE.png "},
+        {check + " -h", 0, "\n  --version "},
     };
     for (const Case& c : cases) {
         const TRun r = RunTool(c.command);
         EXPECT_EQ(r.status, c.status) << c.command;
-        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.command << "\n" << r.err;
+        EXPECT_NE((c.status == 0 ? r.out : r.err).find(c.message), std::string::npos) << c.command << "\n" << r.out
+                                                                                      << r.err;
+        if (c.status == 0) {
+            EXPECT_EQ(r.err, "") << c.command;
+        }
     }
 }
 

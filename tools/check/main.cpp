@@ -10,6 +10,7 @@
 #include <set>
 
 #include "Measure.h"
+#include "ToolOptions.h"
 #include "files/StimulusCheck.h"
 #include "platform/report/Report.h"
 #include "session/Session.h"
@@ -18,6 +19,19 @@ namespace {
 
 enum { EXIT_CLEAN = 0, EXIT_WARNED = 1, EXIT_REFUSED = 2 };
 constexpr double MAX_AB_DIFFERENCE_LU = 1.0;
+
+const toolcli::TTool kTool = {
+    "sondarium-check",
+    "uso: sondarium-check PLAYLIST COMBINAZIONI",
+    "Esegue i controlli dell'avvio di una sessione e misura picco e loudness di ogni file audio.\n"
+    "Uscita 0: la sessione partirebbe senza avvertimenti; 1: con avvertimenti; 2: non partirebbe.",
+    {},
+};
+
+int UsageError(const std::string& text) {
+    std::fprintf(stderr, "sondarium-check: %s\n%s\n", text.c_str(), kTool.usage.c_str());
+    return EXIT_REFUSED;
+}
 
 void Say(const std::string& caption, std::string text) {
     while (!text.empty() && text.back() == '\n') text.pop_back();
@@ -50,10 +64,12 @@ std::string Figures(const TMeasure& m) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "uso: sondarium-check PLAYLIST COMBINAZIONI\n");
-        return EXIT_REFUSED;
-    }
+    if (const auto status = toolcli::AnswerHelpOrVersion(kTool, argc, argv)) return *status;
+    // A file whose name begins with "-" is given as ./-name.
+    for (int i = 1; i < argc; ++i)
+        if (argv[i][0] == '-' && argv[i][1] != '\0')
+            return UsageError("opzione sconosciuta: \"" + std::string(argv[i]) + "\"");
+    if (argc != 3) return UsageError("servono due file: la playlist e le combinazioni");
     TTextReporter reporter;
     SetReporter(&reporter);
     // The session's own loaders and checks, in the order a session start runs them.

@@ -11,12 +11,25 @@
 
 #include "PairSchedule.h"
 #include "TextFile.h"
+#include "ToolOptions.h"
 
 namespace {
 
-const char* const kUsage =
+const toolcli::TTool kTool = {
+    "sondarium-pairs",
     "uso: sondarium-pairs --excerpts N [--only 1,3,4,...] [--both-orders] [--seed S]\n"
-    "                     [--candidates K] [--out FILE | --out-dir DIR]\n";
+    "                     [--candidates K] [--out FILE | --out-dir DIR]",
+    "Scrive un file di combinazioni con ogni coppia dei brani, in ordine sparso.",
+    {
+        {"--excerpts", "N", "numero dei brani della playlist, da 2 in su"},
+        {"--only", "1,3,4,...", "solo questi brani (almeno 2, al più 100, senza ripetizioni)"},
+        {"--both-orders", "", "ogni coppia due volte, una per ordine (servono almeno 3 brani)"},
+        {"--seed", "S", "seme del sorteggio: la stessa lista, byte per byte, a ogni esecuzione"},
+        {"--candidates", "K", "K liste, candidate-01.cmb ..., con i semi S, S+1, ... (serve --out-dir)"},
+        {"--out", "FILE", "scrive la lista in FILE invece che sullo standard output"},
+        {"--out-dir", "DIR", "scrive le liste nella cartella DIR (creata se manca)"},
+    },
+};
 
 struct TOptions {
     std::int32_t nExcerpts = 0;
@@ -101,15 +114,12 @@ bool WriteFile(const std::string& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
+    if (const auto status = toolcli::AnswerHelpOrVersion(kTool, argc, argv)) return *status;
     TOptions o;
     try {
         o = ParseOptions(argc, argv);
     } catch (const TUsageError& e) {
-        std::fprintf(stderr, "sondarium-pairs: %s\n%s", e.text.c_str(), kUsage);
+        std::fprintf(stderr, "sondarium-pairs: %s\n%s\n", e.text.c_str(), kTool.usage.c_str());
         return 2;
     }
     std::vector<std::int32_t> excerpts = o.only;

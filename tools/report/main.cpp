@@ -10,13 +10,23 @@
 #include "Plot.h"
 #include "Report.h"
 #include "TextFile.h"
+#include "ToolOptions.h"
 
 namespace {
 
-const char* const kUsage = "uso: sondarium-report RESULTS... [--csv FILE] [--pairs FILE] [--plot FILE.svg|FILE.png]\n";
+const toolcli::TTool kTool = {
+    "sondarium-report",
+    "uso: sondarium-report RESULTS... [--csv FILE] [--pairs FILE] [--plot FILE.svg|FILE.png]",
+    "Legge i file di risultati, uno per candidato, e stampa vittorie, scala di Bradley-Terry, coppie e coerenza.",
+    {
+        {"--csv", "FILE", "scrive la tabella dei brani in CSV (brano, vittorie, sconfitte, pareggi, scala)"},
+        {"--pairs", "FILE", "scrive la tabella delle coppie in CSV (preferenze, p, p di Holm)"},
+        {"--plot", "FILE.svg|FILE.png", "disegna la scala e la matrice delle preferenze"},
+    },
+};
 
 int UsageError(const std::string& text) {
-    std::fprintf(stderr, "sondarium-report: %s\n%s", text.c_str(), kUsage);
+    std::fprintf(stderr, "sondarium-report: %s\n%s\n", text.c_str(), kTool.usage.c_str());
     return 2;
 }
 
@@ -55,14 +65,11 @@ bool Plot(const labstats::TReport& report, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = toolcli::AnswerHelpOrVersion(kTool, argc, argv)) return *status;
     std::vector<std::string> files;
     std::string csv, pairs, plot;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
         if (arg.rfind("--", 0) != 0) {
             files.push_back(arg);
             continue;
