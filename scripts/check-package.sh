@@ -59,8 +59,14 @@ for program in "$scratch"/usr/bin/*; do
   if readelf -d "$program" | grep -q 'RPATH\|RUNPATH'; then fail "$(basename "$program") has an RPATH"; fi
 done
 
-# The tools answer from the unpacked package, with the package's version.
+# The tools answer from the unpacked package, with the package's version,
+# which the changelog, the AppStream page and the manual pages name too.
 version="$(dpkg-deb --field "$deb" Version)"
+zcat "$scratch$doc/changelog.gz" | sed -n 1p | grep -qF "sondarium ($version)" || fail "changelog is not at $version"
+grep -qF "<release version=\"$version\"" "$scratch"/usr/share/metainfo/*.xml || fail "AppStream page is not at $version"
+for page in "$scratch"/usr/share/man/man1/*.1.gz; do
+  zcat "$page" | sed -n 1p | grep -qF "\"Sondarium $version\"" || fail "$(basename "$page") is not at $version"
+done
 bin="$scratch/usr/bin"
 [ "$("$bin/sondarium-pairs" --version)" = "sondarium-pairs (Sondarium) $version" ] || fail "sondarium-pairs --version"
 [ "$("$bin/sondarium-check" --version)" = "sondarium-check (Sondarium) $version" ] || fail "sondarium-check --version"
