@@ -4,9 +4,18 @@
 // PCM (through the plug layer, which spreads the mono track over the pair), so
 // its file holds exactly what that loudspeaker would have played. The windows
 // are driven by typing and clicking, with the real timers running.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -117,6 +126,72 @@ TEST(EndToEnd, PressAtOnceAfterLoadingHearsOnlyTheFadeIn) {
         }
         EXPECT_LT(loudestB, 0.02) << "B was heard";
         EXPECT_LT(firstA, 0.02) << "A began above silence";
+    }
+}
+
+}  // namespace
+
+// The session the resume test kills (a child process): tests 1 and 2 answered
+// as the demo session answers them, then it waits for its SIGKILL.
+namespace e2e {
+[[noreturn]] void RunInterruptedSession() {
+    MessageObserver observer;
+    Program program;
+    StartSession(program.Form());
+    for (QRadioButton* answer : {program.Form().RadioButtonB, program.Form().RadioButtonA}) {
+        ClickRadio(answer);
+        Type(program.Form().EditNotes, answer == program.Form().RadioButtonB ? QString::fromUtf8("più ampio") : "voce chiara");
+        QTest::mouseClick(program.Form().BitBtnNextTest, Qt::LeftButton);
+    }
+    for (;;) QTest::qWait(1000);
+}
+}  // namespace e2e
+
+namespace {
+
+// Started again with the same settings, the real box answered from the
+// keyboard: Enter (Sì) goes on from test 3 and writes the uninterrupted
+// session's bytes; Escape (No) keeps the old journal aside, from test 1.
+TEST(EndToEnd, SessionKilledAfterTwoTestsGoesOnFromItsJournal) {
+    for (const bool bYes : {true, false}) {
+        const std::unique_ptr<Outputs> outputs = MakeOutputs();
+        const WorkingFolder work(outputs->home->Dir() + "/sessione");
+        ASSERT_TRUE(WriteDemoSession({{1, 2}, {2, 3}, {3, 1}}));
+        const pid_t pid = fork();
+        if (pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            execl("/proc/self/exe", "test_e2e", "--interrupted-session", nullptr);
+            _exit(127);
+        }
+        std::string journal;
+        for (int i = 0; i < 1200 && std::count(journal.begin(), journal.end(), '\n') < 9; ++i, usleep(50000))
+            journal = ReadText("risultati.txt.partial");
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        ASSERT_EQ(std::count(journal.begin(), journal.end(), '\n'), 9) << journal;
+
+        UseMessageBoxes();
+        QString box;
+        QTimer answerer;
+        QObject::connect(&answerer, &QTimer::timeout, [&] {
+            if (auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                box += pBox->windowTitle() + ": " + pBox->text();
+                QTest::keyClick(pBox, bYes ? Qt::Key_Return : Qt::Key_Escape);
+            }
+        });
+        answerer.start(20);
+        Program program;
+        StartSession(program.Form());
+        SetReporter(nullptr);
+        EXPECT_TRUE(box.startsWith("Sessione interrotta: ") && box.count("Sessione") == 1 &&
+                    box.contains("dopo 2 test su 3.\nLe risposte date sono nel giornale \"risultati.txt.partial\"")) << box.toStdString();
+        EXPECT_EQ(program.Form().LabelInfo->text(), QString("  Tests totali: 3  ,  test corrente: ") + (bYes ? "3" : "1"));
+        EXPECT_EQ(ReadText(bYes ? "risultati.txt.partial" : "risultati.txt.partial-1"), journal);
+        if (!bYes) continue;
+        QTest::mouseClick(program.Form().BitBtnNextTest, Qt::LeftButton);
+        program.End();
+        CheckDemoResults();
+        EXPECT_FALSE(std::filesystem::exists("risultati.txt.partial"));
     }
 }
 

@@ -1,7 +1,8 @@
 // The end-to-end test's entry: the application object is made as the program's
 // own entry makes it (the framework's application with its exception display,
 // then the font substitutes); the test then builds the main window on the ALSA
-// back end. Listing the tests needs no application.
+// back end. Listing the tests needs no application. With --interrupted-session
+// it is the session the resume test kills.
 #include <cstring>
 #include <memory>
 
@@ -9,6 +10,10 @@
 
 #include "platform/ui/Application.h"
 #include "platform/ui/Fonts.h"
+
+namespace e2e {
+[[noreturn]] void RunInterruptedSession();  // AlsaSessionTest.cpp
+}
 
 int main(int argc, char** argv) {
     bool listing = false;
@@ -21,5 +26,6 @@ int main(int argc, char** argv) {
         pApplication = std::make_unique<TApplication>(argc, argv);
         InstallFontSubstitutes();
     }
+    if (argc > 1 && std::strcmp(argv[1], "--interrupted-session") == 0) e2e::RunInterruptedSession();
     return RUN_ALL_TESTS();
 }
