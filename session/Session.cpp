@@ -14,6 +14,18 @@ void AppendLines(TLogBuffer* pLog, const std::vector<std::string>& lines) {
     for (const std::string& strLine : lines) pLog->AppendLine(strLine);
 }
 
+// The question, naming the candidate, the tests answered and the journal.
+std::string ResumeQuestion(const std::string& strName, std::size_t nAnswered, std::size_t nTests,
+                           const std::string& strJournalName) {
+    const bool bAll = nAnswered == nTests;
+    return "Una sessione di \"" + strName + "\" si è interrotta dopo " + std::to_string(nAnswered) + " test su " +
+           std::to_string(nTests) + ".\nLe risposte date sono nel giornale \"" + strJournalName + "\".\n\n" +
+           (bAll ? std::string("Riprendere la sessione? Tutti i test hanno una risposta: i risultati vengono scritti "
+                               "subito.")
+                 : "Riprendere dal test " + std::to_string(nAnswered + 1) + "?") +
+           "\n\nNo: la sessione ricomincia dal test 1 e il giornale viene conservato a parte.";
+}
+
 }  // namespace
 
 void TSession::Reset() {
@@ -96,17 +108,6 @@ bool TSession::OfferResume(const std::string& strResultsPath, const std::string&
                        (Complete() ? std::string("tutti risposti, si scrivono i risultati")
                                    : "si riprende dal test " + std::to_string(nAnswered + 1))});
     return true;
-}
-
-std::string TSession::ResumeQuestion(const std::string& strName, std::size_t nAnswered, std::size_t nTests,
-                                     const std::string& strJournalName) {
-    const bool bAll = nAnswered == nTests;
-    return "Una sessione di \"" + strName + "\" si è interrotta dopo " + std::to_string(nAnswered) + " test su " +
-           std::to_string(nTests) + ".\nLe risposte date sono nel giornale \"" + strJournalName + "\".\n\n" +
-           (bAll ? std::string("Riprendere la sessione? Tutti i test hanno una risposta: i risultati vengono scritti "
-                               "subito.")
-                 : "Riprendere dal test " + std::to_string(nAnswered + 1) + "?") +
-           "\n\nNo: la sessione ricomincia dal test 1 e il giornale viene conservato a parte.";
 }
 
 void TSession::BeginRecording(const std::string& strResultsPath, TLogBuffer* pLog) {

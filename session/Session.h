@@ -47,9 +47,6 @@ public:
     // answers are restored into the tests as if given now, the next test is
     // the one on show, and true. Every finding goes to pLog.
     bool OfferResume(const std::string& strResultsPath, const std::string& strName, TLogBuffer* pLog);
-    // The question, naming the candidate, the tests answered and the journal.
-    static std::string ResumeQuestion(const std::string& strName, std::size_t nAnswered, std::size_t nTests,
-                                      const std::string& strJournalName);
     // The session has started: its journal beside strResultsPath (an older one
     // is moved aside, a resumed one goes on) and a fresh watch of the outputs.
     void BeginRecording(const std::string& strResultsPath, TLogBuffer* pLog);

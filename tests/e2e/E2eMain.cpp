@@ -1,8 +1,7 @@
 // The end-to-end test's entry: the application object is made as the program's
 // own entry makes it (the framework's application with its exception display,
 // then the font substitutes); the test then builds the main window on the ALSA
-// back end. Listing the tests needs no application. With --interrupted-session
-// it is the session the resume test kills.
+// back end. Listing the tests needs no application.
 #include <cstring>
 #include <memory>
 
@@ -11,9 +10,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Fonts.h"
 
-namespace e2e {
-[[noreturn]] void RunInterruptedSession();  // AlsaSessionTest.cpp
-}
+namespace e2e { [[noreturn]] void RunInterruptedSession(); }  // --interrupted-session: the resume test's child
 
 int main(int argc, char** argv) {
     bool listing = false;
