@@ -57,10 +57,17 @@ void TFormMain::NewSession() {
         EnableTestControls(false);
         return;
     }
-    const bool bLoaded = PrepareTest(0);
+    const std::string strResults = FormSessionSettings->EditFileResults->text().toStdString();
+    // An interrupted session of this candidate may go on where it stopped.
+    if (m_Session.OfferResume(strResults, CandidateName(), DebugLog()) && m_Session.Complete()) {
+        m_Session.BeginRecording(strResults, DebugLog());
+        CompleteSession();
+        return;
+    }
+    const bool bLoaded = PrepareTest(m_nCurrentTest);
     // Only a session whose first test is on show keeps a journal: a start that
     // goes no further leaves an earlier journal where it is.
-    if (bLoaded) m_Session.BeginRecording(FormSessionSettings->EditFileResults->text().toStdString(), DebugLog());
+    if (bLoaded) m_Session.BeginRecording(strResults, DebugLog());
     EnableTestControls(bLoaded);
     ShowTestInfo();
     EditNotes->clear();
@@ -97,10 +104,7 @@ void TFormMain::NextTest() {
     m_Session.RecordAnswers(CandidateName(), DebugLog());
 
     if (m_Session.Complete()) {
-        EnableTestControls(false);
-        LabelInfo->setText(QString::fromStdString(
-            m_Session.Finish(" Sessione completata con successo! Grazie per la collaborazione.", DebugLog())));
-        SaveResults();
+        CompleteSession();
         return;
     }
     Rewind();
@@ -108,6 +112,13 @@ void TFormMain::NextTest() {
     ShowTestInfo();
     EditNotes->clear();
     RadioButtonNS->setChecked(true);
+}
+
+void TFormMain::CompleteSession() {
+    EnableTestControls(false);
+    LabelInfo->setText(QString::fromStdString(
+        m_Session.Finish(" Sessione completata con successo! Grazie per la collaborazione.", DebugLog())));
+    SaveResults();
 }
 
 void TFormMain::BitBtnNextTestClick() { NextTest(); }

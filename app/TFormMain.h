@@ -165,6 +165,8 @@ private:
     void ConnectEvents();
     void AlignPanels();      // Panel3 to the bottom edge, PanelTopBack to the top
     void ScrollBarEvent(TScrollCode ScrollCode);
+    // The last test is answered: controls off, the completion text, the results.
+    void CompleteSession();
     QWidget* m_pClientArea = nullptr;
     bool m_bCreated = false;      // FormCreate has run
     bool m_bClosed = false;       // FormClose has run

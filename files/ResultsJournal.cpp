@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -52,6 +53,45 @@ void TResultsJournal::Begin(const std::string& strResultsPath, std::vector<std::
         }
     }
     m_strPath = strJournal;
+}
+
+TJournalMatch TResultsJournal::Check(const std::string& strResultsPath, const std::string& strName,
+                                     const TVecCombinations& Combinations) {
+    TJournalMatch match;
+    const std::string strJournal = PathFor(strResultsPath);
+    if (strResultsPath.empty() || !Exists(strJournal)) return match;
+    match.bFound = true;
+    TResultsFile file = ReadResultsFile(strJournal, TResultsEnd::Journal);
+    const std::size_t nAnswered = file.judgements.size();
+    std::size_t nFirstOther = 0;
+    while (nFirstOther < std::min(nAnswered, Combinations.size()) &&
+           file.judgements[nFirstOther].nExcerptA == Combinations[nFirstOther].nExcerptA &&
+           file.judgements[nFirstOther].nExcerptB == Combinations[nFirstOther].nExcerptB)
+        ++nFirstOther;
+
+    if (!file.bOk) {
+        match.strWhy = "illeggibile" + (file.nBadLine ? " alla riga " + std::to_string(file.nBadLine) : std::string()) +
+                       ": " + file.strReason;
+    } else if (file.strName != ResultsNameLine(strName)) {
+        match.strWhy = "è di un altro candidato (\"" + file.strName + "\")";
+    } else if (nAnswered == 0) {
+        match.strWhy = "non contiene alcun test risposto";
+    } else if (nAnswered > Combinations.size()) {
+        match.strWhy = "contiene " + std::to_string(nAnswered) + " test, la sessione ne ha " +
+                       std::to_string(Combinations.size());
+    } else if (nFirstOther < nAnswered) {
+        const TJudgement& j = file.judgements[nFirstOther];
+        const TTrackCombs& comb = Combinations[nFirstOther];
+        match.strWhy = "il test " + std::to_string(nFirstOther + 1) + " confronta " + std::to_string(j.nExcerptA) +
+                       " e " + std::to_string(j.nExcerptB) + ", il file delle combinazioni " +
+                       std::to_string(comb.nExcerptA) + " e " + std::to_string(comb.nExcerptB);
+    } else {
+        match.bMatches = true;
+        match.answers = std::move(file.judgements);
+    }
+    if (file.bOk && file.bTornLineLeftOut)
+        match.strWhy += std::string(match.strWhy.empty() ? "" : "; ") + "l'ultima riga, incompleta, non è contata";
+    return match;
 }
 
 bool TResultsJournal::Record(const std::string& strName, const TVecCombinations& Combinations,

@@ -1,6 +1,7 @@
 #include "session/Session.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "platform/report/LogBuffer.h"
 #include "platform/report/Report.h"
@@ -13,6 +14,18 @@ void AppendLines(TLogBuffer* pLog, const std::vector<std::string>& lines) {
     for (const std::string& strLine : lines) pLog->AppendLine(strLine);
 }
 
+// The question, naming the candidate, the tests answered and the journal.
+std::string ResumeQuestion(const std::string& strName, std::size_t nAnswered, std::size_t nTests,
+                           const std::string& strJournalName) {
+    const bool bAll = nAnswered == nTests;
+    return "Una sessione di \"" + strName + "\" si è interrotta dopo " + std::to_string(nAnswered) + " test su " +
+           std::to_string(nTests) + ".\nLe risposte date sono nel giornale \"" + strJournalName + "\".\n\n" +
+           (bAll ? std::string("Riprendere la sessione? Tutti i test hanno una risposta: i risultati vengono scritti "
+                               "subito.")
+                 : "Riprendere dal test " + std::to_string(nAnswered + 1) + "?") +
+           "\n\nNo: la sessione ricomincia dal test 1 e il giornale viene conservato a parte.";
+}
+
 }  // namespace
 
 void TSession::Reset() {
@@ -22,6 +35,7 @@ void TSession::Reset() {
     m_Combinations.clear();
     // The journal's file stays: an abandoned session keeps its answers there.
     m_bStarted = false;
+    m_bResumed = false;
     m_Journal = TResultsJournal();
 }
 
@@ -60,9 +74,48 @@ TStimulusReport TSession::CheckStimuli(TLogBuffer* pLog) const {
     return report;
 }
 
+bool TSession::OfferResume(const std::string& strResultsPath, const std::string& strName, TLogBuffer* pLog) {
+    const TJournalMatch match = TResultsJournal::Check(strResultsPath, strName, m_Combinations);
+    if (!match.bFound) return false;
+    const std::string strJournal = TResultsJournal::PathFor(strResultsPath);
+    const std::size_t nAnswered = match.answers.size();
+    const std::string strAnswered = std::to_string(nAnswered) + " test su " + std::to_string(m_Combinations.size());
+    if (!match.bMatches) {
+        AppendLines(pLog, {"Journal: il giornale \"" + strJournal + "\" non è di questa sessione (" + match.strWhy +
+                           "): si comincia dal test 1"});
+        return false;
+    }
+    if (!match.strWhy.empty()) AppendLines(pLog, {"Journal: \"" + strJournal + "\": " + match.strWhy});
+    if (!AskYesNo(ResumeQuestion(strName, nAnswered, m_Combinations.size(),
+                                 std::filesystem::path(strJournal).filename().string()),
+                  "Sessione interrotta")) {
+        AppendLines(pLog, {"Journal: il giornale \"" + strJournal + "\" (" + strAnswered +
+                           ") non è stato ripreso (risposta No): si comincia dal test 1"});
+        return false;
+    }
+    for (std::size_t i = 0; i < nAnswered; ++i) {
+        const TJudgement& j = match.answers[i];
+        TTrackCombs& comb = m_Combinations[i];
+        comb.bPreferA = j.answer == TAnswer::PreferA;
+        comb.bPreferB = j.answer == TAnswer::PreferB;
+        comb.bNoPreference = j.answer == TAnswer::NoPreference;
+        comb.strNotes = j.strNotes;
+    }
+    m_nCurrentTest = static_cast<std::int32_t>(nAnswered);
+    m_bResumed = true;
+    AppendLines(pLog, {"Journal: la sessione riprende dal giornale \"" + strJournal + "\" (" + strAnswered +
+                       " già risposti): " +
+                       (Complete() ? std::string("tutti risposti, si scrivono i risultati")
+                                   : "si riprende dal test " + std::to_string(nAnswered + 1))});
+    return true;
+}
+
 void TSession::BeginRecording(const std::string& strResultsPath, TLogBuffer* pLog) {
     std::vector<std::string> log;
-    m_Journal.Begin(strResultsPath, log);
+    if (m_bResumed)
+        m_Journal.Resume(strResultsPath);
+    else
+        m_Journal.Begin(strResultsPath, log);
     AppendLines(pLog, log);
     m_OutputWatch.BeginSession();
     m_bStarted = true;

@@ -41,8 +41,14 @@ public:
     // (when given); unplayable files get the error message (the start is then
     // refused: Refused() of the result), doubtful ones the warning.
     TStimulusReport CheckStimuli(TLogBuffer* pLog) const;
+    // Before the first test: when the journal beside strResultsPath holds the
+    // first answers of this candidate's session of these tests (an interrupted
+    // one), asks whether to go on from the first test it lacks. On Yes the
+    // answers are restored into the tests as if given now, the next test is
+    // the one on show, and true. Every finding goes to pLog.
+    bool OfferResume(const std::string& strResultsPath, const std::string& strName, TLogBuffer* pLog);
     // The session has started: its journal beside strResultsPath (an older one
-    // is moved aside) and a fresh watch of the outputs.
+    // is moved aside, a resumed one goes on) and a fresh watch of the outputs.
     void BeginRecording(const std::string& strResultsPath, TLogBuffer* pLog);
     // A test is on show in a started session.
     bool Running() const { return m_bStarted && !Complete(); }
@@ -75,6 +81,7 @@ public:
 private:
     bool m_bStarted = false;  // the first test was loaded: answers can be given
     bool m_bWarning = false;  // an output's warning is open (its box runs its own event loop)
+    bool m_bResumed = false;  // this session goes on from an interrupted one's journal
     TResultsJournal m_Journal;
     TOutputWatch m_OutputWatch;
 };

@@ -16,12 +16,14 @@ void AppendLine(std::string& out, const std::string& line) {
 
 }  // namespace
 
+std::string ResultsNameLine(const std::string& strName) { return Flattened(strName, false); }
+
 std::string BuildResultsText(const std::string& strName, const TVecCombinations& Combinations) {
     std::string out;
     AppendLine(out, RESULTS_HEADER);
     AppendLine(out, "");
     AppendLine(out, "NOME");
-    AppendLine(out, Flattened(strName, false));
+    AppendLine(out, ResultsNameLine(strName));
     AppendLine(out, "");
     AppendLine(out, "BRANO\tBRANO\tRIS\tRIS\tRIS\tNOTES");
     AppendLine(out, "A\tB\tA\tB\tNONE");

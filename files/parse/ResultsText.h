@@ -12,3 +12,6 @@ inline constexpr const char* RESULTS_HEADER = "SONDARIUM RESULTS";
 // columns or splits the row; a line break in the name likewise, so that it
 // stays one line.
 std::string BuildResultsText(const std::string& strName, const TVecCombinations& Combinations);
+
+// The candidate's name as its line in the file holds it.
+std::string ResultsNameLine(const std::string& strName);

@@ -8,20 +8,23 @@ IReporter* g_reporter = nullptr;
 MessageObserver* g_observer = nullptr;
 bool g_beepPending = false;
 
-void Show(const std::string& text, const std::string& caption, MsgIcon icon) {
+// Shows a message or asks a question (icon Question); true for Yes.
+bool Show(const std::string& text, const std::string& caption, MsgIcon icon) {
     const bool beep = g_beepPending;
     g_beepPending = false;
     if (g_observer) {
         ShownMessage m{text, caption, icon, beep};
         g_observer->messages.push_back(m);
         if (g_observer->onMessage) g_observer->onMessage(m);
-        return;
+        return icon == MsgIcon::Question && g_observer->bAnswerYes;
     }
     if (!g_reporter) {
         std::fprintf(stderr, "Sondarium: %s: %s\n", caption.c_str(), text.c_str());
-        return;
+        return false;
     }
+    if (icon == MsgIcon::Question) return g_reporter->AskYesNo(text, caption);
     g_reporter->ShowMessage(text, caption, icon);
+    return false;
 }
 }  // namespace
 
@@ -31,6 +34,8 @@ IReporter* Reporter() { return g_reporter; }
 void ShowMessage(const std::string& text, const std::string& caption, MsgIcon icon) { Show(text, caption, icon); }
 
 void ShowPlainMessage(const std::string& text) { Show(text, "Sondarium", MsgIcon::None); }
+
+bool AskYesNo(const std::string& text, const std::string& caption) { return Show(text, caption, MsgIcon::Question); }
 
 void MessageBeep() {
     if (g_observer) {

@@ -1,17 +1,18 @@
 // What the program tells its user, free of any toolkit: the message boxes of
 // the conventions (text, caption, icon, one OK button), the simple beep and
-// the internal consistency checks. The windows install the reporter that
-// shows real boxes; a test installs a MessageObserver that records them.
+// the internal consistency checks, and the Yes/No questions. The windows
+// install the reporter that shows real boxes; a test installs a
+// MessageObserver that records them and gives the answers.
 //
-// Every message goes through ShowMessage or ShowPlainMessage and every beep
-// through MessageBeep. GUI thread only.
+// Every message goes through ShowMessage, ShowPlainMessage or AskYesNo and
+// every beep through MessageBeep. GUI thread only.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
 
-enum class MsgIcon { None, Error, Warning, Information };
+enum class MsgIcon { None, Error, Warning, Information, Question };
 
 // Shows the messages: a task-modal box with no owner window, the icon, text
 // and caption given, and one OK button; and beeps.
@@ -20,6 +21,12 @@ public:
     virtual ~IReporter() = default;
     virtual void ShowMessage(const std::string& text, const std::string& caption, MsgIcon icon) = 0;
     virtual void MessageBeep() = 0;
+    // A box with Yes and No; true for Yes. A reporter that cannot ask shows
+    // the text and answers No: a question nobody answered changes nothing.
+    virtual bool AskYesNo(const std::string& text, const std::string& caption) {
+        ShowMessage(text, caption, MsgIcon::Question);
+        return false;
+    }
 };
 
 // The reporter from now on (null: messages go to stderr, beeps nowhere). The
@@ -33,12 +40,16 @@ void ShowMessage(const std::string& text, const std::string& caption, MsgIcon ic
 void ShowPlainMessage(const std::string& text);
 // The system's simple beep.
 void MessageBeep();
+// A task-modal question with no owner window, the question icon and the
+// buttons Yes and No; Yes is the default (Enter answers Yes, Escape No).
+// True for Yes; without a reporter the text goes to stderr and the answer is No.
+bool AskYesNo(const std::string& text, const std::string& caption);
 
 // What a test sees instead of boxes and beeps.
 struct ShownMessage {
     std::string text;
     std::string caption;
-    MsgIcon icon;
+    MsgIcon icon;  // Question: a Yes/No question
     bool beepBefore;  // a beep came right before this message
 };
 
@@ -48,6 +59,7 @@ public:
     ~MessageObserver();  // back to the reporter
     std::vector<ShownMessage> messages;
     int beeps = 0;
+    bool bAnswerYes = false;  // the answer to every question
     // Runs while a message is "shown" (for instance to check a window's state then).
     std::function<void(const ShownMessage&)> onMessage;
     void clear() { messages.clear(); beeps = 0; }

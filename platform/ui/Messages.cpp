@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QString>
 
 #include <cstdio>
@@ -13,6 +14,7 @@ QMessageBox::Icon ToQt(MsgIcon icon) {
         case MsgIcon::Error: return QMessageBox::Critical;
         case MsgIcon::Warning: return QMessageBox::Warning;
         case MsgIcon::Information: return QMessageBox::Information;
+        case MsgIcon::Question: return QMessageBox::Question;
         case MsgIcon::None: break;
     }
     return QMessageBox::NoIcon;
@@ -30,6 +32,18 @@ public:
                         QMessageBox::Ok);
         box.setWindowModality(Qt::ApplicationModal);
         box.exec();
+    }
+    bool AskYesNo(const std::string& text, const std::string& caption) override {
+        if (!QApplication::instance()) return IReporter::AskYesNo(text, caption);
+        QMessageBox box(QMessageBox::Question, QString::fromUtf8(caption.c_str()), QString::fromUtf8(text.c_str()),
+                        QMessageBox::Yes | QMessageBox::No);
+        // The toolkit's own labels would be English.
+        box.button(QMessageBox::Yes)->setText(QString::fromUtf8("&Sì"));
+        box.button(QMessageBox::No)->setText("&No");
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        box.setWindowModality(Qt::ApplicationModal);
+        return box.exec() == QMessageBox::Yes;
     }
     void MessageBeep() override {
         if (QApplication::instance()) QApplication::beep();

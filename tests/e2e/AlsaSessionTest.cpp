@@ -4,9 +4,14 @@
 // PCM (through the plug layer, which spreads the mono track over the pair), so
 // its file holds exactly what that loudspeaker would have played. The windows
 // are driven by typing and clicking, with the real timers running.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -117,6 +122,64 @@ TEST(EndToEnd, PressAtOnceAfterLoadingHearsOnlyTheFadeIn) {
         }
         EXPECT_LT(loudestB, 0.02) << "B was heard";
         EXPECT_LT(firstA, 0.02) << "A began above silence";
+    }
+}
+
+}  // namespace
+
+// The session the resume test kills (a child process): tests 1 and 2 answered
+// as the demo session answers them, then it waits for its SIGKILL.
+namespace e2e {
+[[noreturn]] void RunInterruptedSession() {
+    MessageObserver observer;
+    Program program;
+    TFormMain& form = program.Form();
+    StartSession(form);
+    for (QRadioButton* answer : {form.RadioButtonB, form.RadioButtonA}) {
+        ClickRadio(answer);
+        Type(form.EditNotes, answer == form.RadioButtonB ? QString::fromUtf8("più ampio") : "voce chiara");
+        QTest::mouseClick(form.BitBtnNextTest, Qt::LeftButton);
+    }
+    for (;;) QTest::qWait(1000);
+}
+}  // namespace e2e
+
+namespace {
+
+// A session killed (SIGKILL) after test 2 of 3, started again with the same
+// settings: Yes goes on from test 3 and writes the uninterrupted session's
+// bytes; No keeps the old journal aside and starts from test 1.
+TEST(EndToEnd, SessionKilledAfterTwoTestsGoesOnFromItsJournal) {
+    for (const bool bYes : {true, false}) {
+        const std::unique_ptr<Outputs> outputs = MakeOutputs();
+        const WorkingFolder work(outputs->home->Dir() + "/sessione");
+        ASSERT_TRUE(WriteDemoSession({{1, 2}, {2, 3}, {3, 1}}));
+        const pid_t pid = fork();
+        if (pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            execl("/proc/self/exe", "test_e2e", "--interrupted-session", nullptr);
+            _exit(127);
+        }
+        std::string journal;
+        for (int i = 0; i < 1200 && std::count(journal.begin(), journal.end(), '\n') < 9; ++i, usleep(50000))
+            journal = ReadText("risultati.txt.partial");
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        ASSERT_EQ(std::count(journal.begin(), journal.end(), '\n'), 9) << journal;
+        MessageObserver observer;
+        observer.bAnswerYes = bYes;
+        Program program;
+        StartSession(program.Form());
+        ASSERT_EQ(observer.messages.size(), 1u);
+        EXPECT_NE(observer.messages[0].text.find("2 test su 3.\nLe risposte date sono nel giornale \"risultati.txt.partial"),
+                  std::string::npos);
+        EXPECT_EQ(program.Form().LabelInfo->text(), QString("  Tests totali: 3  ,  test corrente: ") + (bYes ? "3" : "1"));
+        EXPECT_EQ(ReadText(bYes ? "risultati.txt.partial" : "risultati.txt.partial-1"), journal);
+        if (!bYes) continue;
+        QTest::mouseClick(program.Form().BitBtnNextTest, Qt::LeftButton);
+        program.End();
+        CheckDemoResults();
+        EXPECT_FALSE(std::filesystem::exists("risultati.txt.partial"));
     }
 }
 

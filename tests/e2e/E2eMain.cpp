@@ -10,6 +10,8 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Fonts.h"
 
+namespace e2e { [[noreturn]] void RunInterruptedSession(); }  // --interrupted-session: the resume test's child
+
 int main(int argc, char** argv) {
     bool listing = false;
     for (int i = 1; i < argc; ++i) {
@@ -21,5 +23,6 @@ int main(int argc, char** argv) {
         pApplication = std::make_unique<TApplication>(argc, argv);
         InstallFontSubstitutes();
     }
+    if (argc > 1 && std::strcmp(argv[1], "--interrupted-session") == 0) e2e::RunInterruptedSession();
     return RUN_ALL_TESTS();
 }

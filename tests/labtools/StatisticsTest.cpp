@@ -6,9 +6,6 @@
 
 #include "Statistics.h"
 
-using labstats::TAnswer;
-using labstats::TJudgement;
-
 namespace {
 
 // n tests of a against b, all with the same answer.

@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "PairSchedule.h"
-#include "ResultsReader.h"
+#include "files/parse/ResultsReader.h"
 #include "files/parse/CombinationsParser.h"
 #include "files/parse/TextLines.h"
 
@@ -71,16 +71,16 @@ TEST(LabReport, ResultsFilesThatAreNotAreNamedByLine) {
         {head + "1\t2\t1\t0\t0\t\r\n\r\n1\t2\t1\t0\t0\t\r\n", 9, "5 campi"},
     };
     for (const Case& c : cases) {
-        const labstats::TResultsFile f = labstats::ParseResults(c.bytes);
+        const TResultsFile f = ParseResults(c.bytes);
         EXPECT_FALSE(f.bOk) << c.reason;
         EXPECT_EQ(f.nBadLine, c.nLine) << c.reason;
         EXPECT_NE(f.strReason.find(c.reason), std::string::npos) << f.strReason;
     }
-    const labstats::TResultsFile good = labstats::ParseResults(head + "3\t1\t0\t1\t0\tnota\tcon tab\r\n\r\n");
+    const TResultsFile good = ParseResults(head + "3\t1\t0\t1\t0\tnota\tcon tab\r\n\r\n");
     ASSERT_TRUE(good.bOk) << good.strReason;
     ASSERT_EQ(good.judgements.size(), 1u);
     EXPECT_EQ(good.strName, "Anna");
-    EXPECT_TRUE(good.judgements[0].nExcerptA == 3 && good.judgements[0].answer == labstats::TAnswer::PreferB);
+    EXPECT_TRUE(good.judgements[0].nExcerptA == 3 && good.judgements[0].answer == TAnswer::PreferB);
 }
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ResultsReader.h"
+#include "files/parse/ResultsReader.h"
 
 namespace labstats {
 

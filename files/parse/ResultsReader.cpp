@@ -1,4 +1,4 @@
-#include "ResultsReader.h"
+#include "files/parse/ResultsReader.h"
 
 #include <filesystem>
 #include <fstream>
@@ -6,8 +6,6 @@
 
 #include "files/parse/ResultsText.h"
 #include "files/parse/TextLines.h"
-
-namespace labstats {
 
 namespace {
 
@@ -32,6 +30,18 @@ bool ExcerptNumber(const std::string& field, std::int32_t& value) {
     }
     value = v;
     return v >= 1;
+}
+
+// Everything after the fifth tab: the comment, with the tabs of a comment
+// written by hand.
+std::string Notes(const std::string& line) {
+    std::size_t pos = 0;
+    for (int n = 0; n < 5; ++n) {
+        pos = line.find('\t', pos);
+        if (pos == std::string::npos) return {};
+        ++pos;
+    }
+    return line.substr(pos);
 }
 
 TResultsFile Fault(int nLine, std::string reason) {
@@ -67,13 +77,25 @@ bool ReadJudgement(const std::string& line, TJudgement& j, std::string& reason) 
         reason = "esattamente una delle risposte A, B e NONE deve essere 1";
         return false;
     }
+    j.strNotes = Notes(line);
     return true;
 }
 
 }  // namespace
 
-TResultsFile ParseResults(const std::string& bytes) {
-    std::vector<std::string> lines = SplitTextLines(bytes);
+TResultsFile ParseResults(const std::string& bytes, TResultsEnd end) {
+    std::string_view whole = bytes;
+    bool bTorn = false;
+    if (end == TResultsEnd::Journal) {
+        // A NUL ends the text (a block of zeros after a power cut); a line is
+        // whole once its CR LF is written.
+        whole = whole.substr(0, whole.find('\0'));
+        const std::size_t nEnd = whole.rfind("\r\n");
+        const std::size_t nWhole = nEnd == std::string_view::npos ? 0 : nEnd + 2;
+        bTorn = nWhole < whole.size();
+        whole = whole.substr(0, nWhole);
+    }
+    std::vector<std::string> lines = SplitTextLines(whole);
     if (lines.empty()) return Fault(0, "il file è vuoto");
     if (lines[0] != RESULTS_HEADER)
         return Fault(1, std::string("la prima riga non è \"") + RESULTS_HEADER + "\": non è un file di risultati");
@@ -89,14 +111,19 @@ TResultsFile ParseResults(const std::string& bytes) {
     for (std::size_t i = 7; i < lines.size(); ++i) {
         TJudgement j;
         std::string reason;
-        if (!ReadJudgement(lines[i], j, reason)) return Fault(static_cast<int>(i + 1), reason);
-        file.judgements.push_back(j);
+        if (!ReadJudgement(lines[i], j, reason)) {
+            if (end == TResultsEnd::AsWritten || i + 1 < lines.size()) return Fault(static_cast<int>(i + 1), reason);
+            bTorn = true;
+            break;
+        }
+        file.judgements.push_back(std::move(j));
     }
+    file.bTornLineLeftOut = bTorn;
     file.bOk = true;
     return file;
 }
 
-TResultsFile ReadResultsFile(const std::string& strPath) {
+TResultsFile ReadResultsFile(const std::string& strPath, TResultsEnd end) {
     std::error_code ec;
     if (!std::filesystem::exists(strPath, ec)) return Fault(0, "il file non esiste");
     if (!std::filesystem::is_regular_file(strPath, ec)) return Fault(0, "non è un file");
@@ -104,7 +131,5 @@ TResultsFile ReadResultsFile(const std::string& strPath) {
     if (!in) return Fault(0, "non si può aprire il file");
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return Fault(0, "errore di lettura");
-    return ParseResults(bytes);
+    return ParseResults(bytes, end);
 }
-
-}  // namespace labstats
