@@ -53,7 +53,7 @@ public:
     // of channel c onto track c. False, and nothing changed, when test n does
     // not exist, names an excerpt outside the playlist, or needs more tracks
     // than there are.
-    bool PrepareTest(int n, TTrackSet& Tracks) const;
+    bool PrepareTest(int n, TTrackSet& Tracks, TLogBuffer* pLog = nullptr) const;
     // The progress line "  Tests totali:%2d  ,  test corrente:%2d".
     std::string TestInfo() const;
     // Stores the answer and the comment into the test on show and moves on.
