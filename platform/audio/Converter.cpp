@@ -7,6 +7,8 @@
 #include <new>
 #include <vector>
 
+#include "platform/audio/Mixer.h"
+
 namespace audio {
 
 static_assert(kConverterRecipe == SOXR_28_BITQ);
@@ -110,19 +112,26 @@ std::unique_ptr<ConvertedBlock> ConvertLoop(const SampleFormat& format, const BY
     return block;
 }
 
-Conversion::Conversion(const SampleFormat& format, const BYTE* data, std::uint64_t frames, std::uint32_t rate)
+Conversion::Conversion(const SampleFormat& format, const BYTE* data, std::uint64_t frames, std::uint32_t rate,
+                       std::atomic<ConvertedBlock*>& publish)
     : rate_(rate) {
-    worker_ = std::thread([this, format, data, frames, rate] { result_ = ConvertLoop(format, data, frames, rate, cancel_); });
+    BeginConversion();
+    try {
+        worker_ = std::thread([this, format, data, frames, rate, &publish] {
+            std::unique_ptr<ConvertedBlock> made = ConvertLoop(format, data, frames, rate, cancel_);
+            if (made) publish.store(made.release(), std::memory_order_release);
+            else failed_.store(true, std::memory_order_release);
+            EndConversion();
+        });
+    } catch (...) {
+        EndConversion();
+        throw;
+    }
 }
 
 Conversion::~Conversion() {
     cancel_.store(true, std::memory_order_relaxed);
     if (worker_.joinable()) worker_.join();
-}
-
-std::unique_ptr<ConvertedBlock> Conversion::Wait() {
-    if (worker_.joinable()) worker_.join();
-    return std::move(result_);
 }
 
 }  // namespace audio

@@ -7,9 +7,9 @@
 // runs at exactly the ratio of the two frame counts, so every pass of the loop
 // lands on the same phase.
 //
-// Threads: ConvertLoop runs anywhere; a Conversion is started, waited for and
-// destroyed by the control thread and runs on a thread of its own. The mix
-// thread only reads a finished ConvertedBlock.
+// Threads: ConvertLoop runs anywhere; a Conversion is started and destroyed
+// by the control thread and runs on a thread of its own. The mix thread only
+// reads a finished ConvertedBlock.
 #pragma once
 
 #include <atomic>
@@ -58,16 +58,20 @@ inline std::uint64_t MapFrameUp(std::uint64_t frame, std::uint64_t fromFrames, s
 std::unique_ptr<ConvertedBlock> ConvertLoop(const SampleFormat& format, const BYTE* data, std::uint64_t frames,
                                             std::uint32_t rate, const std::atomic<bool>& cancel);
 
-// One buffer's conversion on a worker thread of its own. The samples it reads
-// must stay unchanged and alive until Wait returns or the conversion is
-// destroyed (which cancels it and waits).
+// One buffer's conversion on a worker thread of its own, which publishes the
+// converted block into `publish` once it is whole. From its start until its
+// worker ends, commands handed over are held back (BeginConversion). The
+// samples it reads must stay unchanged and alive until the conversion is
+// destroyed (which cancels it and waits for the worker).
 class Conversion {
 public:
-    Conversion(const SampleFormat& format, const BYTE* data, std::uint64_t frames, std::uint32_t rate);
+    // Throws what starting a thread throws (and then holds nothing back).
+    Conversion(const SampleFormat& format, const BYTE* data, std::uint64_t frames, std::uint32_t rate,
+               std::atomic<ConvertedBlock*>& publish);
     ~Conversion();
     std::uint32_t Rate() const { return rate_; }
-    // Waits for the worker; the converted block, null when it failed. Once.
-    std::unique_ptr<ConvertedBlock> Wait();
+    // The worker ended without a block (no memory, a filter failure).
+    bool Failed() const { return failed_.load(std::memory_order_acquire); }
 
     Conversion(const Conversion&) = delete;
     Conversion& operator=(const Conversion&) = delete;
@@ -75,7 +79,7 @@ public:
 private:
     const std::uint32_t rate_;
     std::atomic<bool> cancel_{false};
-    std::unique_ptr<ConvertedBlock> result_;
+    std::atomic<bool> failed_{false};
     std::thread worker_;
 };
 

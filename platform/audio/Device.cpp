@@ -192,9 +192,12 @@ void Device::Convert(SampleBlock* block) {
     const std::uint32_t rate = mixer_.PrimaryRate();
     if (block->format.rate == rate || block->frames == 0) return;
     try {
-        block->conversion = std::make_unique<Conversion>(block->format, block->data, block->frames, rate);
+        block->conversion = std::make_unique<Conversion>(block->format, block->data, block->frames, rate, block->converted);
     } catch (const std::exception&) {
-        // No thread or memory to spare now: Converted converts on this thread.
+        // No thread to spare: converted on this thread, at once.
+        const std::atomic<bool> never{false};
+        block->converted.store(ConvertLoop(block->format, block->data, block->frames, rate, never).release(),
+                               std::memory_order_release);
     }
 }
 
@@ -204,18 +207,9 @@ bool Device::Converted(SampleBlock* block) {
     if (block->format.rate == rate || block->frames == 0) return true;
     const ConvertedBlock* have = block->converted.load(std::memory_order_acquire);
     if (have && have->rate == rate) return true;
-    if (!block->conversion || block->conversion->Rate() != rate) Convert(block);
-    std::unique_ptr<ConvertedBlock> made;
-    if (block->conversion) {
-        made = block->conversion->Wait();
-        block->conversion.reset();
-    } else {
-        const std::atomic<bool> never{false};
-        made = ConvertLoop(block->format, block->data, block->frames, rate, never);
-    }
-    if (!made) return false;
-    block->converted.store(made.release(), std::memory_order_release);
-    return true;
+    const bool underway = block->conversion && block->conversion->Rate() == rate && !block->conversion->Failed();
+    if (!underway) Convert(block);
+    return block->conversion || block->converted.load(std::memory_order_acquire);
 }
 
 }  // namespace audio

@@ -58,8 +58,9 @@ public:
     // The block's samples were written: where its rate is not the mix rate,
     // converting them begins on a worker (a conversion under way is dropped).
     void Convert(SampleBlock* block);
-    // The block can be played at the mix rate: waits for its conversion (and
-    // begins one if none is there for this rate). False when it failed.
+    // The block can be played at the mix rate: it is, or its conversion is
+    // under way (begun here if none is, for this rate); a Play's commit is
+    // held back until it is done. False when no copy can be made.
     bool Converted(SampleBlock* block);
 
 private:

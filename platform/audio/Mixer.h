@@ -139,6 +139,16 @@ void BeginCommands();
 void CommitCommands();
 std::uint64_t CommandCommit();
 
+// While a buffer is being converted (Conversion), the commits handed over
+// since the first running conversion began are held back on every stream,
+// so that a press never plays a sound half made and the whole set still
+// lands on one frame once every copy is there. BeginConversion: control
+// thread; EndConversion: the conversion's worker.
+void BeginConversion();
+void EndConversion();
+// Any thread: conversions under way.
+int ConversionsRunning();
+
 // Frames over which a volume change, a start, a stop and a seek's fade-out
 // ramp linearly.
 constexpr std::uint32_t kRampFrames = 128;

@@ -220,7 +220,8 @@ HRESULT SecondaryBuffer::Unlock(void* p1, DWORD n1, void* p2, DWORD n2) {
 HRESULT SecondaryBuffer::Play(DWORD, DWORD, DWORD flags) {
     if (const HRESULT hr = Usable(); FAILED(hr)) return hr;
     if (Lost()) return DSERR_BUFFERLOST;
-    // Never the samples at the wrong rate, nor a copy half made.
+    // Never the samples at the wrong rate, nor a copy half made: the start
+    // is held back until the copy is whole.
     if (!voice_->Playing() && !Dev()->Converted(block_)) return DSERR_OUTOFMEMORY;
     voice_->Command(true, flags & DSBPLAY_LOOPING);
     return DS_OK;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/audio/DSound.h"
+#include "platform/audio/Mixer.h"
 
 namespace audio {
 
@@ -191,6 +192,11 @@ void VirtualBackend::RenderInto(Output& out, std::uint32_t frames, float* dst, s
 }
 
 std::vector<float> VirtualBackend::Render(int output, std::uint32_t frames) {
+    // A render on demand stands for time passing: long enough for every
+    // conversion under way to end (a stream would play held-back silence).
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (ConversionsRunning() > 0 && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::lock_guard<std::mutex> g(lock_);
     Output& o = At(output);
     IMixSource* first = FirstSource(o.streams);

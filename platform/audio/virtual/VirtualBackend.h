@@ -78,7 +78,8 @@ public:
     int FormatChanges(int output) const;
 
     // Renders `frames` frames of the output: Channels(output) floats per frame,
-    // full scale +-1. Empty when nothing is open there.
+    // full scale +-1, once every buffer conversion under way has ended. Empty
+    // when nothing is open there.
     std::vector<float> Render(int output, std::uint32_t frames);
     // The same, as 16-bit samples (rounded, clamped): a 16-bit buffer played at
     // volume 0 in the primary format comes back bit for bit.
