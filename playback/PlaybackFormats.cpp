@@ -44,22 +44,14 @@ std::vector<std::string> ConversionLines(int nTest, const TVecSndTrack& Tracks,
                                          const std::vector<std::array<std::string, 2>>& Files) {
     const std::string strTest = "Test " + std::to_string(nTest) + ": ";
     std::vector<std::string> lines;
-    std::vector<DWORD> rates;
     for (std::size_t c = 0; c < Tracks.size() && c < Files.size(); ++c) {
         const DWORD dwOut = OutputRate(DeviceOf(Tracks[c]));
         for (int slot = 0; slot < 2; ++slot) {
             const DWORD dwIn = SoundRate(Tracks[c].apSound[slot]);
-            if (!dwIn || !dwOut) continue;
-            rates.push_back(dwOut);
-            if (dwIn != dwOut)
+            if (dwIn && dwOut && dwIn != dwOut)
                 lines.push_back(strTest + "\"" + Files[c][slot] + "\" convertito da " + std::to_string(dwIn) + " Hz a " +
                                 std::to_string(dwOut) + " Hz");
         }
-    }
-    if (lines.empty() && !rates.empty()) {
-        const bool bOneRate = std::all_of(rates.begin(), rates.end(), [&](DWORD r) { return r == rates.front(); });
-        lines.push_back(strTest + "nessun file convertito" +
-                        (bOneRate ? " (tutti a " + std::to_string(rates.front()) + " Hz)" : std::string()));
     }
     return lines;
 }

@@ -13,6 +13,6 @@
 std::vector<std::string> OutputFormatLines(const TVecSndTrack& Tracks);
 
 // The lines for test nTest (1-based): every loaded file whose rate is not its
-// output's, or one line saying none is. Files[c] names track c's A and B files.
+// output's, from what rate to what rate. Files[c] names track c's A and B files.
 std::vector<std::string> ConversionLines(int nTest, const TVecSndTrack& Tracks,
                                          const std::vector<std::array<std::string, 2>>& Files);

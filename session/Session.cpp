@@ -25,6 +25,7 @@ void TSession::Reset() {
     // The journal's file stays: an abandoned session keeps its answers there.
     m_bStarted = false;
     m_Journal = TResultsJournal();
+    m_OutputFormats.clear();  // the new session's log says them again
 }
 
 bool TSession::LoadPlaylist(const std::string& strFileName) {
@@ -76,7 +77,7 @@ std::int64_t TSession::EntryIndex(std::int32_t nExcerpt, int c) const {
     return nIndex < static_cast<std::int64_t>(m_pPlayList->size()) ? nIndex : -1;
 }
 
-bool TSession::PrepareTest(int n, TTrackSet& Tracks, TLogBuffer* pLog) const {
+bool TSession::PrepareTest(int n, TTrackSet& Tracks, TLogBuffer* pLog) {
     if (n < 0 || n >= static_cast<int>(m_Combinations.size()) || m_nChannels <= 0) return false;
     // Only a record whose excerpts lie inside the playlist is loaded: after a
     // refused start the channel setup's reload may still ask for such a record.
@@ -94,7 +95,9 @@ bool TSession::PrepareTest(int n, TTrackSet& Tracks, TLogBuffer* pLog) const {
         Tracks.CreateTrackSound(&Tracks.m_Tracks[c].apSound[SLOT_B], Files.back()[SLOT_B], c);
     }
     if (pLog) {
-        AppendLines(pLog, OutputFormatLines(Tracks.m_Tracks));
+        std::vector<std::string> formats = OutputFormatLines(Tracks.m_Tracks);
+        if (formats != m_OutputFormats) AppendLines(pLog, formats);
+        m_OutputFormats = std::move(formats);
         AppendLines(pLog, ConversionLines(n + 1, Tracks.m_Tracks, Files));
     }
     return true;
