@@ -265,10 +265,6 @@ TEST(Mixer, BuffersReleasedWhileTheClockRendersAreReclaimedSafely) {
     for (float x : rig.Render(64)) ASSERT_EQ(x, 0.0f);  // every released voice is gone
 }
 
-}  // namespace
-
-namespace {
-
 // `x` (full scale +-1) as samples of `bits` (32: float). A value between two
 // integer steps gets TPDF dither, as a careful lab makes its stimuli.
 std::vector<BYTE> Encode(const std::vector<double>& x, WORD bits, std::mt19937& random) {
@@ -283,8 +279,6 @@ std::vector<BYTE> Encode(const std::vector<double>& x, WORD bits, std::mt19937& 
     }
     return out;
 }
-
-}  // namespace
 
 // Excerpts of every rate and sample format on outputs of a fixed rate (a sound
 // server's). A matching rate comes back sample for sample. Any other is
@@ -333,3 +327,5 @@ TEST(Mixer, EveryRateAndFormatIsBitExactOrConvertedCleanly) {
         }
     }
 }
+
+}  // namespace

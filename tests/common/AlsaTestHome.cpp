@@ -40,17 +40,6 @@ std::vector<std::uint8_t> ReadAll(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::vector<float> ReadSamples(const std::string& path) {
-    const std::vector<std::uint8_t> bytes = ReadAll(path);
-    std::vector<float> out(bytes.size() / 4);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        std::int32_t v;
-        std::memcpy(&v, &bytes[4 * i], 4);
-        out[i] = static_cast<float>(v / 2147483648.0);
-    }
-    return out;
-}
-
 std::vector<std::int16_t> ReadSamples16(const std::string& path) {
     const std::vector<std::uint8_t> bytes = ReadAll(path);
     std::vector<std::int16_t> out(bytes.size() / 4);

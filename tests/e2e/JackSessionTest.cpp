@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <random>
 
@@ -176,7 +175,6 @@ TEST_F(JackRoomAt48k, ExcerptsOfAnotherRateArriveConvertedCleanly) {
         const std::size_t at = std::find_if(x.begin(), x.end(), [](float v) { return v != 0.0f; }) - x.begin() + 14400;
         ASSERT_LE(at + (1 << 15), recorder_->Frames()) << "channel " << c;  // 0.3 s after the onset: past the fade-in
         const tonemeter::Fit fit = tonemeter::FitTone(x, at, 1 << 15, kToneHz[c], 48000);
-        std::printf("%5.0f Hz: level %+.4f dB, THD+N %.1f dBc\n", kToneHz[c], tonemeter::Db(fit.amplitude / kToneAmplitude), tonemeter::ThdN(fit));
         EXPECT_LE(std::abs(tonemeter::Db(fit.amplitude / kToneAmplitude)), 0.01) << kToneHz[c] << " Hz";
         EXPECT_LE(tonemeter::ThdN(fit), -120.0) << kToneHz[c] << " Hz";
     }
