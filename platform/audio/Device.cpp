@@ -186,7 +186,9 @@ void Device::Reclaim() {
 void Device::Convert(SampleBlock* block) {
     SyncRate();
     block->conversion.reset();
-    if (ConvertedBlock* old = block->converted.exchange(nullptr, std::memory_order_acq_rel)) {
+    // Sequentially consistent, as the mixer's slots: a render that may still
+    // hold the old copy shows in the fence.
+    if (ConvertedBlock* old = block->converted.exchange(nullptr)) {
         staleCopies_.emplace_back(old, mixer_.Fence());
     }
     const std::uint32_t rate = mixer_.PrimaryRate();

@@ -105,7 +105,7 @@ Source Sync(Voice& v, std::uint32_t rate) {
     Source s;
     if (b.format.rate == rate) {
         s = {b.data, b.frames, b.format.channels, b.format.blockAlign, b.format.kind};
-    } else if (const ConvertedBlock* c = b.converted.load(std::memory_order_acquire); c && c->rate == rate) {
+    } else if (const ConvertedBlock* c = b.converted.load(); c && c->rate == rate) {
         s = {reinterpret_cast<const BYTE*>(c->data.get()), c->frames, c->channels, c->channels * 4u, SampleKind::F32};
     }
     if (s.frames && s.frames != v.posFrames) {
