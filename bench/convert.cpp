@@ -42,11 +42,11 @@ void Fft(std::vector<std::complex<double>>& a) {
 
 // The largest line of what is left, in dBc.
 double LargestOther(const tonemeter::Fit& fit) {
-    std::vector<std::complex<double>> spec(kMeasured);
-    for (std::size_t k = 0; k < kMeasured; ++k) spec[k] = fit.rest[k] * (0.5 - 0.5 * std::cos(2 * M_PI * k / kMeasured));
-    Fft(spec);
+    std::vector<std::complex<double>> spectrum(kMeasured);
+    for (std::size_t k = 0; k < kMeasured; ++k) spectrum[k] = fit.rest[k] * (0.5 - 0.5 * std::cos(2 * M_PI * k / kMeasured));
+    Fft(spectrum);
     double peak = 0;
-    for (std::size_t k = 1; k < kMeasured / 2; ++k) peak = std::max(peak, std::abs(spec[k]));
+    for (std::size_t k = 1; k < kMeasured / 2; ++k) peak = std::max(peak, std::abs(spectrum[k]));
     return tonemeter::Db(peak * 4 / kMeasured / fit.amplitude);
 }
 
