@@ -87,7 +87,7 @@ bool TFormMain::CheckCombinations() { return m_Session.CheckCombinations(); }
 
 bool TFormMain::PrepareTest(int n) {
     BusyCursor busy;
-    if (!m_Session.PrepareTest(n, m_TrackSet)) return false;
+    if (!m_Session.PrepareTest(n, m_TrackSet, DebugLog())) return false;
     SetupPositionBar();
     return true;
 }

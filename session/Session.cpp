@@ -1,10 +1,12 @@
 #include "session/Session.h"
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 
 #include "platform/report/LogBuffer.h"
 #include "platform/report/Report.h"
+#include "playback/PlaybackFormats.h"
 #include "playback/TrackSet.h"
 
 namespace {
@@ -37,6 +39,7 @@ void TSession::Reset() {
     m_bStarted = false;
     m_bResumed = false;
     m_Journal = TResultsJournal();
+    m_OutputFormats.clear();  // the new session's log says them again
 }
 
 bool TSession::LoadPlaylist(const std::string& strFileName) {
@@ -127,7 +130,7 @@ std::int64_t TSession::EntryIndex(std::int32_t nExcerpt, int c) const {
     return nIndex < static_cast<std::int64_t>(m_pPlayList->size()) ? nIndex : -1;
 }
 
-bool TSession::PrepareTest(int n, TTrackSet& Tracks) const {
+bool TSession::PrepareTest(int n, TTrackSet& Tracks, TLogBuffer* pLog) {
     if (n < 0 || n >= static_cast<int>(m_Combinations.size()) || m_nChannels <= 0) return false;
     // Only a record whose excerpts lie inside the playlist is loaded: after a
     // refused start the channel setup's reload may still ask for such a record.
@@ -138,9 +141,17 @@ bool TSession::PrepareTest(int n, TTrackSet& Tracks) const {
     if (static_cast<int>(Tracks.m_Tracks.size()) < m_nChannels) return false;
 
     Tracks.ReleaseSounds();
+    std::vector<std::array<std::string, 2>> Files;
     for (int c = 0; c < m_nChannels; ++c) {
-        Tracks.CreateTrackSound(&Tracks.m_Tracks[c].apSound[SLOT_A], (*m_pPlayList)[EntryIndex(comb.nExcerptA, c)], c);
-        Tracks.CreateTrackSound(&Tracks.m_Tracks[c].apSound[SLOT_B], (*m_pPlayList)[EntryIndex(comb.nExcerptB, c)], c);
+        Files.push_back({(*m_pPlayList)[EntryIndex(comb.nExcerptA, c)], (*m_pPlayList)[EntryIndex(comb.nExcerptB, c)]});
+        Tracks.CreateTrackSound(&Tracks.m_Tracks[c].apSound[SLOT_A], Files.back()[SLOT_A], c);
+        Tracks.CreateTrackSound(&Tracks.m_Tracks[c].apSound[SLOT_B], Files.back()[SLOT_B], c);
+    }
+    if (pLog) {
+        std::vector<std::string> formats = OutputFormatLines(Tracks.m_Tracks);
+        if (formats != m_OutputFormats) AppendLines(pLog, formats);
+        m_OutputFormats = std::move(formats);
+        AppendLines(pLog, ConversionLines(n + 1, Tracks.m_Tracks, Files));
     }
     return true;
 }

@@ -58,8 +58,9 @@ public:
     // Frees the tracks' sounds and loads test n's excerpts onto them: A and B
     // of channel c onto track c. False, and nothing changed, when test n does
     // not exist, names an excerpt outside the playlist, or needs more tracks
-    // than there are.
-    bool PrepareTest(int n, TTrackSet& Tracks) const;
+    // than there are. pLog (when given) is told the files played converted,
+    // and the outputs' rates and sample formats whenever they change.
+    bool PrepareTest(int n, TTrackSet& Tracks, TLogBuffer* pLog = nullptr);
     // The progress line "  Tests totali:%2d  ,  test corrente:%2d".
     std::string TestInfo() const;
     // Stores the answer and the comment into the test on show and moves on.
@@ -84,4 +85,5 @@ private:
     bool m_bResumed = false;  // this session goes on from an interrupted one's journal
     TResultsJournal m_Journal;
     TOutputWatch m_OutputWatch;
+    std::vector<std::string> m_OutputFormats;  // as last logged
 };

@@ -75,11 +75,12 @@ struct Output {
     }
 };
 
+// The file PCMs take 32-bit samples; the 16-bit sound is the top half of each.
 std::vector<std::int16_t> ReadRaw(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<char> b{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::vector<std::int16_t> s(b.size() / 2);
-    std::memcpy(s.data(), b.data(), s.size() * 2);
+    std::vector<std::int16_t> s(b.size() / 4);
+    for (std::size_t i = 0; i < s.size(); ++i) std::memcpy(&s[i], b.data() + 4 * i + 2, 2);
     return s;
 }
 

@@ -39,6 +39,8 @@ public:
     virtual std::uint32_t PrimaryRate() const noexcept = 0;
     virtual std::uint32_t PrimaryChannels() const noexcept = 0;
     virtual std::uint32_t PrimaryBits() const noexcept = 0;
+    // Control thread: some buffer of the source is playing.
+    virtual bool Sounding() const { return false; }
 };
 
 // Any thread. The last commit of commands issued together that the control
@@ -70,6 +72,13 @@ public:
     // asks (a sound server's), so the mixer renders at it; 0 when the output
     // follows the primary format.
     virtual std::uint32_t FixedRate() const noexcept { return 0; }
+    // Control thread. The samples the output takes ("S32_LE", "FLOAT_LE"), for the log.
+    virtual std::string SampleFormatName() const { return "FLOAT_LE"; }
+    // Control thread. Buffers of `rate` are about to play here: an output
+    // that can change its rate unheard (nothing sounds on its device) and
+    // whose device has that rate runs at it from now on, so they play
+    // unconverted. FixedRate says the rate it runs at.
+    virtual void OfferRate(std::uint32_t /*rate*/) {}
     // Control thread. Failures a test back end wants the device object to
     // report (Faults.h); null for a real output.
     virtual std::shared_ptr<InjectedFaults> Faults() const { return nullptr; }

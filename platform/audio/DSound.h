@@ -6,6 +6,8 @@
 // only, unless its comment says otherwise. None of them waits on a mix thread.
 #pragma once
 
+#include <string>
+
 #include "platform/WinTypes.h"
 
 constexpr HRESULT DS_OK = S_OK;
@@ -123,6 +125,9 @@ HRESULT DirectSoundCreate8(LPCGUID lpcGuidDevice, LPDIRECTSOUND8* ppDS8, IUnknow
 
 // Why the last DirectSoundCreate8 on this thread failed, in words a message can
 // show ("device busy: held by another program", ...); empty after a success.
+// What the device object's output runs at, for the log: "48000 Hz, S32_LE".
+// Empty for a null device. Control thread.
+std::string DirectSoundOutputFormat(IDirectSound8* pDevice);
 const char* DirectSoundLastOpenError();
 
 // Commands issued together. Between DirectSoundBeginDeferred and

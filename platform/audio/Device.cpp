@@ -45,6 +45,7 @@ Device::~Device() {
         delete r.voice;
         r.block->Release();
     }
+    staleCopies_.clear();
     link_->device = nullptr;
 }
 
@@ -77,6 +78,7 @@ HRESULT Device::SetPrimaryFormat(const WAVEFORMATEX* wfx) {
     if (faults_ && FAILED(faults_->primaryFormat)) return faults_->primaryFormat;
     // The stream sizes its periods from the primary format, so the format only
     // changes while no period is being rendered.
+    stream_->OfferRate(f.rate);
     stream_->Detach();
     mixer_.SetPrimary(AtStreamRate(f));
     hr = stream_->Attach(&mixer_);
@@ -84,11 +86,21 @@ HRESULT Device::SetPrimaryFormat(const WAVEFORMATEX* wfx) {
     return stream_->FormatChanged();
 }
 
-// A sound server's output runs at the server's rate: the mixer converts every
-// buffer to it (and passes samples unchanged where the rates match).
+std::string Device::OutputFormat() const {
+    return std::to_string(mixer_.PrimaryRate()) + " Hz, " + stream_->SampleFormatName();
+}
+
+// An output runs at its device's rate (a sound server's, or the rate an ALSA
+// device took for the excerpts): the mixer renders at it, converting every
+// buffer of another rate and passing the others unchanged.
 SampleFormat Device::AtStreamRate(SampleFormat f) const {
     if (const std::uint32_t rate = stream_->FixedRate()) f.rate = rate;
     return f;
+}
+
+void Device::SyncRate() {
+    const std::uint32_t rate = stream_->FixedRate();
+    if (rate && rate != mixer_.PrimaryRate()) mixer_.SetRate(rate);
 }
 
 HRESULT Device::CreationFault() {
@@ -120,6 +132,7 @@ HRESULT Device::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer**
     if (FAILED(hr)) return hr;
     const HRESULT answer = CreationFault();
     if (FAILED(answer)) return answer;
+    stream_->OfferRate(f.rate);
     SampleBlock* block = SampleBlock::Make(f, desc->dwBufferBytes);
     if (!block) return DSERR_OUTOFMEMORY;
     hr = AddBuffer(block, desc->dwFlags, faults_ && faults_->lostAtCreation, ppBuffer);
@@ -167,6 +180,38 @@ void Device::Reclaim() {
         r.block->Release();
         return true;
     });
+    std::erase_if(staleCopies_, [this](const auto& s) { return mixer_.CanReclaim(s.second); });
+}
+
+void Device::Convert(SampleBlock* block) {
+    SyncRate();
+    block->conversion.reset();
+    // Sequentially consistent, as the mixer's slots: a render that may still
+    // hold the old copy shows in the fence.
+    if (ConvertedBlock* old = block->converted.exchange(nullptr)) {
+        staleCopies_.emplace_back(old, mixer_.Fence());
+    }
+    const std::uint32_t rate = mixer_.PrimaryRate();
+    if (block->format.rate == rate || block->frames == 0) return;
+    try {
+        block->conversion = std::make_unique<Conversion>(block->format, block->data, block->frames, rate, block->converted);
+    } catch (const std::exception&) {
+        // No thread to spare: converted on this thread, at once.
+        const std::atomic<bool> never{false};
+        block->converted.store(ConvertLoop(block->format, block->data, block->frames, rate, never).release(),
+                               std::memory_order_release);
+    }
+}
+
+bool Device::Converted(SampleBlock* block) {
+    SyncRate();
+    const std::uint32_t rate = mixer_.PrimaryRate();
+    if (block->format.rate == rate || block->frames == 0) return true;
+    const ConvertedBlock* have = block->converted.load(std::memory_order_acquire);
+    if (have && have->rate == rate) return true;
+    const bool underway = block->conversion && block->conversion->Rate() == rate && !block->conversion->Failed();
+    if (!underway) Convert(block);
+    return block->conversion || block->converted.load(std::memory_order_acquire);
 }
 
 }  // namespace audio

@@ -45,10 +45,23 @@ public:
     HRESULT StreamStatus() const { return stream_->Status(); }
     std::uint32_t LatencyFrames() const { return stream_->LatencyFrames(); }
     InjectedFaults* Faults() const { return faults_.get(); }
-    Mixer& GetMixer() { return mixer_; }
+    // The mixer, at the rate the output runs at now.
+    Mixer& GetMixer() {
+        SyncRate();
+        return mixer_;
+    }
     HRESULT SetPrimaryFormat(const WAVEFORMATEX* wfx);
+    // "48000 Hz, S32_LE": the rate the mix runs at and the samples the output takes.
+    std::string OutputFormat() const;
     // Takes over a released buffer's voice and its reference to the block.
     void Retire(Voice* voice, SampleBlock* block);
+    // The block's samples were written: where its rate is not the mix rate,
+    // converting them begins on a worker (a conversion under way is dropped).
+    void Convert(SampleBlock* block);
+    // The block can be played at the mix rate: it is, or its conversion is
+    // under way (begun here if none is, for this rate); a Play's commit is
+    // held back until it is done. False when no copy can be made.
+    bool Converted(SampleBlock* block);
 
 private:
     Device(std::unique_ptr<IOutputStream> stream);
@@ -56,6 +69,9 @@ private:
     // Frees retired voices the mix thread can no longer see.
     void Reclaim();
     SampleFormat AtStreamRate(SampleFormat f) const;
+    // The mixer follows an output whose rate changed (another output of its
+    // card took a test's rate).
+    void SyncRate();
     // Answers the injected creation fault, if one is due.
     HRESULT CreationFault();
     HRESULT AddBuffer(SampleBlock* block, DWORD flags, bool lost, IDirectSoundBuffer** ppBuffer);
@@ -73,6 +89,8 @@ private:
     Mixer mixer_;
     DWORD level_ = 0;  // 0 until SetCooperativeLevel
     std::vector<Retired> retired_;
+    // Converted copies replaced while a voice may still read them.
+    std::vector<std::pair<std::unique_ptr<ConvertedBlock>, std::uint64_t>> staleCopies_;
 };
 
 }  // namespace audio

@@ -66,5 +66,10 @@ HRESULT DirectSoundCreate8(LPCGUID lpcGuidDevice, LPDIRECTSOUND8* ppDS8, IUnknow
 
 const char* DirectSoundLastOpenError() { return lastOpenError.c_str(); }
 
+std::string DirectSoundOutputFormat(IDirectSound8* pDevice) {
+    auto* device = dynamic_cast<audio::Device*>(pDevice);
+    return device ? device->OutputFormat() : std::string();
+}
+
 void DirectSoundBeginDeferred() { audio::BeginCommands(); }
 void DirectSoundCommitDeferred() { audio::CommitCommands(); }

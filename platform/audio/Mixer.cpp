@@ -30,6 +30,8 @@ SampleBlock* SampleBlock::Make(const SampleFormat& format, DWORD bytes) {
 
 void SampleBlock::Release() {
     if (--refs > 0) return;
+    conversion.reset();  // cancels and waits: the worker reads `data`
+    delete converted.load();
     delete[] data;
     delete this;
 }
@@ -49,6 +51,18 @@ void Mixer::SetPrimary(const SampleFormat& format) {
     rate_ = format.rate;
     channels_ = format.channels;
     bits_ = format.bits;
+}
+
+void Mixer::SetRate(std::uint32_t rate) {
+    primary_.rate = rate;
+    rate_.store(rate);
+}
+
+bool Mixer::Sounding() const {
+    for (int i = 0; i < used_.load(); ++i) {
+        if (const Voice* v = slots_[i].load(); v && v->Playing()) return true;
+    }
+    return false;
 }
 
 bool Mixer::Add(Voice* voice) {
@@ -73,33 +87,32 @@ bool Mixer::CanReclaim(std::uint64_t token) const { return (token & 1u) == 0 || 
 
 namespace {
 
-// One sample at p as a float, full scale +-1.
-template <SampleKind K>
-inline float Sample(const BYTE* p) {
-    if constexpr (K == SampleKind::U8) {
-        return (static_cast<int>(p[0]) - 128) * (1.0f / 128.0f);
-    } else if constexpr (K == SampleKind::S16) {
-        std::int16_t v;
-        std::memcpy(&v, p, 2);
-        return v * (1.0f / 32768.0f);
-    } else if constexpr (K == SampleKind::S24) {
-        const std::int32_t v = static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) << 8 |
-                                                         static_cast<std::uint32_t>(p[1]) << 16 |
-                                                         static_cast<std::uint32_t>(p[2]) << 24) >> 8;
-        return static_cast<float>(v) * (1.0f / 8388608.0f);
-    } else if constexpr (K == SampleKind::S32) {
-        std::int32_t v;
-        std::memcpy(&v, p, 4);
-        return static_cast<float>(static_cast<double>(v) * (1.0 / 2147483648.0));
-    } else {
-        float v;
-        std::memcpy(&v, p, 4);
-        return v;
-    }
-}
+// What a voice plays: its buffer's samples where the rates match, else the
+// copy converted to the output's rate; nothing while that copy is not there.
+struct Source {
+    const BYTE* data = nullptr;
+    std::uint64_t frames = 0;
+    std::uint32_t channels = 0;
+    std::uint32_t align = 0;
+    SampleKind kind = SampleKind::F32;
+};
 
-constexpr std::uint32_t BytesOf(SampleKind k) {
-    return k == SampleKind::U8 ? 1 : k == SampleKind::S16 ? 2 : k == SampleKind::S24 ? 3 : 4;
+// The voice's source for this period. Its position follows when the source
+// changes length (a converted copy published, the output's rate changed), so
+// that it stays at the same place in the sound.
+Source Sync(Voice& v, std::uint32_t rate) {
+    const SampleBlock& b = *v.block;
+    Source s;
+    if (b.format.rate == rate) {
+        s = {b.data, b.frames, b.format.channels, b.format.blockAlign, b.format.kind};
+    } else if (const ConvertedBlock* c = b.converted.load(); c && c->rate == rate) {
+        s = {reinterpret_cast<const BYTE*>(c->data.get()), c->frames, c->channels, c->channels * 4u, SampleKind::F32};
+    }
+    if (s.frames && s.frames != v.posFrames) {
+        v.pos = s.frames > v.posFrames ? MapFrameUp(v.pos, v.posFrames, s.frames) : MapFrame(v.pos, v.posFrames, s.frames);
+        v.posFrames = s.frames;
+    }
+    return s;
 }
 
 // The frame at p mapped to `dc` output channels: equal counts pass through,
@@ -109,14 +122,14 @@ template <SampleKind K>
 inline void Frame(const BYTE* p, std::uint32_t sc, std::uint32_t dc, float* v) {
     constexpr std::uint32_t b = BytesOf(K);
     if (sc == dc) {
-        for (std::uint32_t c = 0; c < dc; ++c) v[c] = Sample<K>(p + c * b);
+        for (std::uint32_t c = 0; c < dc; ++c) v[c] = DecodeSample<K>(p + c * b);
     } else if (sc < dc) {
-        for (std::uint32_t c = 0; c < dc; ++c) v[c] = Sample<K>(p + (c % sc) * b);
+        for (std::uint32_t c = 0; c < dc; ++c) v[c] = DecodeSample<K>(p + (c % sc) * b);
     } else {
         for (std::uint32_t c = 0; c < dc; ++c) {
             float sum = 0.0f;
             std::uint32_t n = 0;
-            for (std::uint32_t s = c; s < sc; s += dc, ++n) sum += Sample<K>(p + s * b);
+            for (std::uint32_t s = c; s < sc; s += dc, ++n) sum += DecodeSample<K>(p + s * b);
             v[c] = sum / static_cast<float>(n);
         }
     }
@@ -143,28 +156,26 @@ inline bool AtEnd(Voice& v, std::uint64_t& idx, std::uint64_t frames) {
     return true;
 }
 
-// Same rate: frames are copied in runs up to the buffer's end; a run without a
-// ramp and with the primary channel count is a plain multiply-add.
+// Frames are copied in runs up to the source's end; a run without a ramp and
+// with the primary channel count is a plain multiply-add.
 template <SampleKind K>
-void MixSameRate(Voice& v, float* out, std::uint32_t n, std::uint32_t dc) {
-    const SampleBlock& blk = *v.block;
-    const std::uint32_t sc = blk.format.channels;
-    const std::uint32_t align = blk.format.blockAlign;
-    std::uint64_t idx = v.pos >> 32;
+void Mix(Voice& v, const Source& src, float* out, std::uint32_t n, std::uint32_t dc) {
+    const std::uint32_t sc = src.channels;
+    std::uint64_t idx = v.pos;
     float frame[kMaxChannels];
     std::uint32_t f = 0;
     while (f < n) {
-        if (AtEnd(v, idx, blk.frames)) break;
-        const std::uint32_t run = static_cast<std::uint32_t>(std::min<std::uint64_t>(n - f, blk.frames - idx));
-        const BYTE* src = blk.data + idx * align;
+        if (AtEnd(v, idx, src.frames)) break;
+        const std::uint32_t run = static_cast<std::uint32_t>(std::min<std::uint64_t>(n - f, src.frames - idx));
+        const BYTE* p = src.data + idx * src.align;
         float* o = out + static_cast<std::size_t>(f) * dc;
         if (v.rampLeft == 0 && sc == dc) {
             const float g = v.gain;
             const std::uint32_t samples = run * dc;
-            for (std::uint32_t i = 0; i < samples; ++i) o[i] += Sample<K>(src + i * BytesOf(K)) * g;
+            for (std::uint32_t i = 0; i < samples; ++i) o[i] += DecodeSample<K>(p + i * BytesOf(K)) * g;
         } else {
-            for (std::uint32_t k = 0; k < run; ++k, src += align, o += dc) {
-                Frame<K>(src, sc, dc, frame);
+            for (std::uint32_t k = 0; k < run; ++k, p += src.align, o += dc) {
+                Frame<K>(p, sc, dc, frame);
                 const float g = NextGain(v);
                 for (std::uint32_t c = 0; c < dc; ++c) o[c] += frame[c] * g;
             }
@@ -172,44 +183,8 @@ void MixSameRate(Voice& v, float* out, std::uint32_t n, std::uint32_t dc) {
         f += run;
         idx += run;
     }
-    if (v.running) v.pos = idx << 32;
+    if (v.running) v.pos = idx;
     v.played = static_cast<std::uint32_t>(std::min<std::uint64_t>(std::uint64_t{v.played} + f, 0xFFFFFFFFu));
-}
-
-template <SampleKind K>
-void MixResampled(Voice& v, float* out, std::uint32_t n, std::uint32_t dc, std::uint64_t step) {
-    const SampleBlock& blk = *v.block;
-    const std::uint32_t sc = blk.format.channels;
-    const std::uint32_t align = blk.format.blockAlign;
-    const std::uint64_t frames = blk.frames;
-    float a[kMaxChannels], b[kMaxChannels];
-    std::uint64_t pos = v.pos;
-    std::uint32_t f = 0;
-    for (; f < n; ++f) {
-        std::uint64_t idx = pos >> 32;
-        const std::uint64_t frac = pos & 0xFFFFFFFFu;
-        if (AtEnd(v, idx, frames)) break;
-        pos = idx << 32 | frac;
-        const std::uint64_t next = idx + 1 < frames ? idx + 1 : (v.looping ? 0 : idx);
-        Frame<K>(blk.data + idx * align, sc, dc, a);
-        Frame<K>(blk.data + next * align, sc, dc, b);
-        const float t = static_cast<float>(frac) * (1.0f / 4294967296.0f);
-        const float g = NextGain(v);
-        float* o = out + static_cast<std::size_t>(f) * dc;
-        for (std::uint32_t c = 0; c < dc; ++c) o[c] += (a[c] + (b[c] - a[c]) * t) * g;
-        pos += step;
-    }
-    if (v.running) v.pos = pos;
-    v.played = static_cast<std::uint32_t>(std::min<std::uint64_t>(std::uint64_t{v.played} + f, 0xFFFFFFFFu));
-}
-
-template <SampleKind K>
-void MixKind(Voice& v, float* out, std::uint32_t n, std::uint32_t dc, std::uint32_t rate) {
-    const std::uint32_t src = v.block->format.rate;
-    if (src == rate)
-        MixSameRate<K>(v, out, n, dc);
-    else
-        MixResampled<K>(v, out, n, dc, ((std::uint64_t{src} << 32) + rate / 2) / rate);
 }
 
 // Reads the order in slot `o` if it is whole and newer than `version`.
@@ -243,8 +218,12 @@ void BeginFade(Voice& v) {
     RampTo(v, 0.0f, kRampFrames);
 }
 
+// `frame` counts the buffer's own frames. On a converted copy with more
+// frames it goes to the first of them at or after it, so that the position
+// reads back as asked.
 void Jump(Voice& v, std::int64_t frame) {
-    v.pos = static_cast<std::uint64_t>(frame) << 32;
+    const std::uint64_t frames = v.block->frames, f = static_cast<std::uint64_t>(frame);
+    v.pos = v.posFrames > frames ? MapFrameUp(f, frames, v.posFrames) : MapFrame(f, frames, v.posFrames);
     v.played = 0;
     // The new position before the seek is marked made, so that the control
     // thread never reads the old place once the seek no longer reads as asked.
@@ -304,23 +283,26 @@ void TakeOrders(Voice& v, std::uint64_t commit) {
     if (!v.running) v.gain = v.rampTarget = v.target;
 }
 
+// Positions go out in the buffer's own frames, whatever the voice plays.
 void Publish(Voice& v) {
-    v.position.store(std::uint64_t{v.played} << 32 | (v.pos >> 32), std::memory_order_release);
+    const std::uint64_t frames = v.block->frames;
+    const std::uint64_t played = std::min<std::uint64_t>(MapFrame(v.played, v.posFrames, frames), 0xFFFFFFFFu);
+    v.position.store(played << 32 | MapFrame(v.pos, v.posFrames, frames), std::memory_order_release);
     const bool playing = v.running && !v.stopping;
     v.state.store(v.seenSequence << 2 | (v.looping ? 2u : 0u) | (playing ? 1u : 0u), std::memory_order_release);
 }
 
-void MixVoice(Voice& v, float* out, std::uint32_t frames, std::uint32_t dc, std::uint32_t rate) {
+void MixVoice(Voice& v, const Source& src, float* out, std::uint32_t frames, std::uint32_t dc) {
     std::uint32_t done = 0;
     while (done < frames && v.running) {
         const std::uint32_t n = v.fadeLeft ? std::min(frames - done, v.fadeLeft) : frames - done;
         float* o = out + static_cast<std::size_t>(done) * dc;
-        switch (v.block->format.kind) {
-            case SampleKind::U8: MixKind<SampleKind::U8>(v, o, n, dc, rate); break;
-            case SampleKind::S16: MixKind<SampleKind::S16>(v, o, n, dc, rate); break;
-            case SampleKind::S24: MixKind<SampleKind::S24>(v, o, n, dc, rate); break;
-            case SampleKind::S32: MixKind<SampleKind::S32>(v, o, n, dc, rate); break;
-            case SampleKind::F32: MixKind<SampleKind::F32>(v, o, n, dc, rate); break;
+        switch (src.kind) {
+            case SampleKind::U8: Mix<SampleKind::U8>(v, src, o, n, dc); break;
+            case SampleKind::S16: Mix<SampleKind::S16>(v, src, o, n, dc); break;
+            case SampleKind::S24: Mix<SampleKind::S24>(v, src, o, n, dc); break;
+            case SampleKind::S32: Mix<SampleKind::S32>(v, src, o, n, dc); break;
+            case SampleKind::F32: Mix<SampleKind::F32>(v, src, o, n, dc); break;
         }
         done += n;
         if (!v.running) {  // a one-shot buffer ended; a pending stop or seek is moot
@@ -347,12 +329,16 @@ void Mixer::Render(float* out, std::uint32_t frames, std::uint64_t commit) noexc
     // Every voice takes its orders before any is mixed, so the set of one
     // commit lands on the same frame of every voice.
     for (int i = 0; i < used; ++i) {
-        if (Voice* v = slots_[i].load()) TakeOrders(*v, commit);
+        if (Voice* v = slots_[i].load()) {
+            Sync(*v, rate);
+            TakeOrders(*v, commit);
+        }
     }
     for (int i = 0; i < used; ++i) {
         Voice* v = slots_[i].load();
         if (!v) continue;
-        if (v->block->frames > 0) MixVoice(*v, out, frames, dc, rate);
+        // A buffer whose converted copy is not there yet holds its place in silence.
+        if (const Source src = Sync(*v, rate); src.frames > 0) MixVoice(*v, src, out, frames, dc);
         Publish(*v);
     }
     epoch_.fetch_add(1);

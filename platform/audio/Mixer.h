@@ -18,19 +18,26 @@
 #include <cstdint>
 
 #include "platform/audio/AudioBackend.h"
+#include "platform/audio/Converter.h"
 #include "platform/audio/SampleFormat.h"
 
 namespace audio {
 
 // The sample memory of one buffer and its duplicates. Control thread: made by
 // CreateSoundBuffer, shared by DuplicateSoundBuffer (refs), freed by the last
-// holder after its voice is reclaimed. The mix thread reads `data`.
+// holder after its voice is reclaimed. The mix thread reads `data`, and
+// `converted` where the buffer's rate is not the output's.
 struct SampleBlock {
     SampleFormat format;
     BYTE* data = nullptr;
     DWORD bytes = 0;
     DWORD frames = 0;  // whole frames; a trailing partial frame is never played
     int refs = 1;      // control thread only
+    // The samples at the output's rate, published whole by the control thread
+    // (Device::Convert, Device::Converted); never replaced while a voice of
+    // the block can see it.
+    std::atomic<ConvertedBlock*> converted{nullptr};
+    std::unique_ptr<Conversion> conversion;  // control thread: the one running
 
     static SampleBlock* Make(const SampleFormat& format, DWORD bytes);  // null without memory
     void AddRef() { ++refs; }
@@ -70,7 +77,7 @@ struct Order {
 // neither slot usable and take that voice's order a period late; a render
 // takes microseconds, brackets come from user actions and 10 ms timer ticks.)
 struct Voice {
-    Voice(const SampleBlock* b, bool f) : block(b), fades(f) {}
+    Voice(const SampleBlock* b, bool f) : block(b), fades(f), posFrames(b->frames) {}
     const SampleBlock* block;  // set before Add, never changed
     // Starts, stops and seeks fade over the ramp. A buffer without volume
     // control has no gain to ramp: it plays its samples unchanged from the
@@ -97,8 +104,9 @@ struct Voice {
     std::int64_t pendingSeek = -1;  // fading out, then jumps here
     std::uint32_t fadeLeft = 0;     // frames until the stop or the jump
     float target = 1.0f;
-    std::uint64_t pos = 0;  // frames, 32.32 fixed point
-    std::uint32_t played = 0;
+    std::uint64_t pos = 0;       // frame of what it plays (the buffer, or its converted copy)
+    std::uint64_t posFrames = 0;  // frames of what `pos` counts in
+    std::uint32_t played = 0;     // frames played, in the output's frames
     float gain = 1.0f;
     float rampTarget = 1.0f;
     float rampStep = 0.0f;
@@ -131,6 +139,16 @@ void BeginCommands();
 void CommitCommands();
 std::uint64_t CommandCommit();
 
+// While a buffer is being converted (Conversion), the commits handed over
+// since the first running conversion began are held back on every stream,
+// so that a press never plays a sound half made and the whole set still
+// lands on one frame once every copy is there. BeginConversion: control
+// thread; EndConversion: the conversion's worker.
+void BeginConversion();
+void EndConversion();
+// Any thread: conversions under way.
+int ConversionsRunning();
+
 // Frames over which a volume change, a start, a stop and a seek's fade-out
 // ramp linearly.
 constexpr std::uint32_t kRampFrames = 128;
@@ -145,6 +163,9 @@ public:
     Mixer();
     // Control thread, only while no stream calls Render (detached).
     void SetPrimary(const SampleFormat& format);
+    // Control thread: the output now runs at `rate` (the next render follows).
+    void SetRate(std::uint32_t rate);
+    bool Sounding() const override;
     const SampleFormat& Primary() const { return primary_; }
     // Control thread. False when every slot is taken.
     bool Add(Voice* voice);
@@ -152,6 +173,9 @@ public:
     std::uint64_t Remove(Voice* voice);
     // Control thread: the mix thread can no longer see a voice removed with `token`.
     bool CanReclaim(std::uint64_t token) const;
+    // Control thread: a token for what was unpublished before the call (a
+    // block's converted copy), to hand CanReclaim.
+    std::uint64_t Fence() const { return epoch_.load(); }
 
     // IMixSource (mix thread).
     void Render(float* out, std::uint32_t frames, std::uint64_t commit) noexcept override;

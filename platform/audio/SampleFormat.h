@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "platform/WinTypes.h"
 
@@ -20,6 +21,35 @@ struct SampleFormat {
 constexpr std::uint32_t kMaxChannels = 8;
 constexpr std::uint32_t kMinRate = 1000;
 constexpr std::uint32_t kMaxRate = 384000;
+
+constexpr std::uint32_t BytesOf(SampleKind k) {
+    return k == SampleKind::U8 ? 1 : k == SampleKind::S16 ? 2 : k == SampleKind::S24 ? 3 : 4;
+}
+
+// One sample at p as a float, full scale +-1.
+template <SampleKind K>
+inline float DecodeSample(const BYTE* p) {
+    if constexpr (K == SampleKind::U8) {
+        return (static_cast<int>(p[0]) - 128) * (1.0f / 128.0f);
+    } else if constexpr (K == SampleKind::S16) {
+        std::int16_t v;
+        std::memcpy(&v, p, 2);
+        return v * (1.0f / 32768.0f);
+    } else if constexpr (K == SampleKind::S24) {
+        const std::int32_t v = static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) << 8 |
+                                                         static_cast<std::uint32_t>(p[1]) << 16 |
+                                                         static_cast<std::uint32_t>(p[2]) << 24) >> 8;
+        return static_cast<float>(v) * (1.0f / 8388608.0f);
+    } else if constexpr (K == SampleKind::S32) {
+        std::int32_t v;
+        std::memcpy(&v, p, 4);
+        return static_cast<float>(static_cast<double>(v) * (1.0 / 2147483648.0));
+    } else {
+        float v;
+        std::memcpy(&v, p, 4);
+        return v;
+    }
+}
 
 // Accepts PCM of 8, 16, 24 or 32 bits and 32-bit IEEE float (plain or in the
 // extensible record), 1 to 8 channels, 1000 to 384000 frames per second, with a

@@ -197,6 +197,7 @@ HRESULT SecondaryBuffer::Lock(DWORD offset, DWORD bytes, void** p1, DWORD* n1, v
     const DWORD first = std::min(bytes, size - offset);
     const DWORD rest = bytes - first;
     if (rest && (!p2 || !n2)) return DSERR_INVALIDPARAM;
+    block_->conversion.reset();  // its worker must not read what is written now
     *p1 = block_->data + offset;
     *n1 = first;
     if (p2) *p2 = rest ? block_->data : nullptr;
@@ -211,12 +212,17 @@ HRESULT SecondaryBuffer::Unlock(void* p1, DWORD n1, void* p2, DWORD n2) {
         const BYTE* b = static_cast<const BYTE*>(p);
         return b >= block_->data && n <= block_->bytes && b + n <= block_->data + block_->bytes;
     };
-    return inside(p1, n1) && inside(p2, n2) ? DS_OK : DSERR_INVALIDPARAM;
+    if (!inside(p1, n1) || !inside(p2, n2)) return DSERR_INVALIDPARAM;
+    Dev()->Convert(block_);
+    return DS_OK;
 }
 
 HRESULT SecondaryBuffer::Play(DWORD, DWORD, DWORD flags) {
     if (const HRESULT hr = Usable(); FAILED(hr)) return hr;
     if (Lost()) return DSERR_BUFFERLOST;
+    // Never the samples at the wrong rate, nor a copy half made: the start
+    // is held back until the copy is whole.
+    if (!voice_->Playing() && !Dev()->Converted(block_)) return DSERR_OUTOFMEMORY;
     voice_->Command(true, flags & DSBPLAY_LOOPING);
     return DS_OK;
 }

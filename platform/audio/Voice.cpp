@@ -1,5 +1,6 @@
 // The control thread's side of a voice: its orders, and the commits that
 // hand a set of orders over at once.
+#include <algorithm>
 #include <atomic>
 
 #include "platform/audio/Mixer.h"
@@ -10,10 +11,28 @@ namespace {
 
 std::atomic<std::uint64_t> published{0};  // written by the control thread only
 int depth = 0;                            // control thread only
+std::atomic<int> converting{0};
+std::atomic<std::uint64_t> heldAt{0};     // the last commit a stream may apply while converting
 
 }  // namespace
 
-std::uint64_t PublishedCommit() noexcept { return published.load(std::memory_order_acquire); }
+std::uint64_t PublishedCommit() noexcept {
+    const std::uint64_t commit = published.load(std::memory_order_acquire);
+    if (converting.load(std::memory_order_acquire) == 0) return commit;
+    return std::min(commit, heldAt.load(std::memory_order_acquire));
+}
+
+void BeginConversion() {
+    int n = converting.load(std::memory_order_acquire);
+    do {
+        // The first of a run of conversions holds back what is committed from now on.
+        if (n == 0) heldAt.store(published.load(std::memory_order_relaxed), std::memory_order_release);
+    } while (!converting.compare_exchange_weak(n, n + 1, std::memory_order_acq_rel));
+}
+
+void EndConversion() { converting.fetch_sub(1, std::memory_order_acq_rel); }
+
+int ConversionsRunning() { return converting.load(std::memory_order_acquire); }
 
 void BeginCommands() { ++depth; }
 

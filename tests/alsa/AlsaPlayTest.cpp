@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cmath>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -58,7 +59,7 @@ void PlayThrough(audio::IOutputStream& out, PatternSource& src, Gate& gate) {
 
 struct ExactCase {
     const char* name;
-    std::uint32_t bits;  // 16: the file holds S16_LE; 32: FLOAT_LE
+    std::uint32_t bits;  // of the source: 16, or 32 (float)
 };
 
 class AlsaBitExact : public ::testing::TestWithParam<ExactCase> {};
@@ -85,24 +86,42 @@ TEST_P(AlsaBitExact, RenderedFramesArriveUnchangedInTheFile) {
     out.reset();
 
     const std::vector<std::uint8_t> bytes = alsatest::ReadAll(alsatest::TheHome().RawPath("out12"));
-    const std::size_t size = c.bits == 16 ? 2 : 4;
-    ASSERT_EQ(bytes.size() % (size * ch), 0u);
-    std::vector<float> got(bytes.size() / size);
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        if (size == 2) {
-            std::int16_t v;
-            std::memcpy(&v, &bytes[i * 2], 2);
-            got[i] = float(v) / 32768.0f;
-        } else {
-            std::memcpy(&got[i], &bytes[i * 4], 4);
-        }
-    }
+    std::vector<float> got(bytes.size() / 4);  // 32-bit samples
+    for (std::size_t i = 0; i < got.size(); ++i) got[i] = float(std::int32_t(bytes[4 * i] | bytes[4 * i + 1] << 8 | bytes[4 * i + 2] << 16 | std::uint32_t(bytes[4 * i + 3]) << 24) / 2147483648.0);
+    ASSERT_EQ(got.size() % ch, 0u);
     std::size_t first = 0;
     while (first < got.size() && got[first] == 0.0f) ++first;
     ASSERT_EQ(first % ch, 0u) << "the sound must start on a frame";
     ASSERT_GE(got.size(), first + pattern.size());
     for (std::size_t i = 0; i < pattern.size(); ++i) ASSERT_EQ(got[first + i], pattern[i]) << "sample " << i;
     for (std::size_t i = first + pattern.size(); i < got.size(); ++i) ASSERT_EQ(got[i], 0.0f) << "after, " << i;
+}
+
+// A device narrower than the mix gets it with TPDF dither, never plainly
+// rounded: unbiased, within one LSB either side; what the device's width
+// holds exactly (a 16-bit sound at full level) passes unchanged.
+TEST(AlsaPlay, NarrowerDevicesGetDitherWiderOnesTheSamplesWhole) {
+    const std::pair<snd_pcm_format_t, double> cases[] = {  // the sample in the format's LSBs
+        {SND_PCM_FORMAT_S16_LE, 12345}, {SND_PCM_FORMAT_S16_LE, -32768},   {SND_PCM_FORMAT_S16_LE, 12345.25},
+        {SND_PCM_FORMAT_S16_LE, -0.5},  {SND_PCM_FORMAT_S24_3LE, 4000001}, {SND_PCM_FORMAT_S24_LE, -77.75},
+        {SND_PCM_FORMAT_S32_LE, 256.0 * 4000001}};
+    for (const auto& [format, lsbs] : cases) {
+        const int width = snd_pcm_format_physical_width(format) / 8, bits = snd_pcm_format_width(format);
+        const std::vector<float> in(20000, static_cast<float>(std::ldexp(lsbs, 1 - bits)));
+        std::vector<unsigned char> out(in.size() * width);
+        std::uint32_t noise = 1;
+        audio::alsa::ToDeviceSamples(in.data(), in.size(), format, out.data(), noise);
+        double sum = 0, lo = 1e12, hi = -1e12;
+        for (std::size_t i = 0; i < in.size(); ++i) {
+            std::uint32_t u = 0;
+            std::memcpy(&u, &out[i * width], width);
+            const double v = static_cast<std::int32_t>(u << (32 - bits)) >> (32 - bits);
+            sum += v, lo = std::min(lo, v), hi = std::max(hi, v);
+        }
+        const bool exact = lsbs == std::floor(lsbs);
+        EXPECT_NEAR(sum / in.size(), lsbs, exact ? 0.0 : 0.02) << snd_pcm_format_name(format) << " " << lsbs;
+        EXPECT_TRUE(exact ? lo == hi : lo >= std::floor(lsbs) - 1 && hi <= std::ceil(lsbs) + 1) << lsbs;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, AlsaBitExact, ::testing::Values(ExactCase{"Int16", 16}, ExactCase{"Float", 32}),
@@ -165,9 +184,7 @@ TEST(AlsaPlay, PairsOfOneCardStartOnOneFrameAndStayAligned) {
     ASSERT_TRUE(WaitFor([&] { return sources[0]->Rendered() > at + 4096; }));
     outs.clear();
 
-    const std::vector<std::uint8_t> bytes = alsatest::ReadAll(alsatest::TheHome().RawPath("card8"));
-    std::vector<std::int16_t> s(bytes.size() / 2);
-    std::memcpy(s.data(), bytes.data(), s.size() * 2);
+    const std::vector<std::int16_t> s = alsatest::ReadSamples16(alsatest::TheHome().RawPath("card8"));
     ASSERT_EQ(s.size() % 8, 0u) << "one stream of eight channels";
     const std::size_t total = s.size() / 8;
     std::size_t start = 0;

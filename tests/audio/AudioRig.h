@@ -44,8 +44,10 @@ std::vector<BYTE> Bytes(const std::vector<T>& samples) {
 
 class Rig {
 public:
-    explicit Rig(WORD channels = 1, DWORD rate = 44100, WORD bits = 16) {
+    // `fixedRate`: the output runs at it whatever the primary format (a sound server's).
+    explicit Rig(WORD channels = 1, DWORD rate = 44100, WORD bits = 16, DWORD fixedRate = 0) {
         vb = audio::VirtualBackend::Install(audio::VirtualBackend::Outputs({"Virtual 1", "Virtual 2"}));
+        vb->FixRate(0, fixedRate);
         EXPECT_EQ(DS_OK, DirectSoundCreate8(&vb->Id(0), &ds, nullptr));
         EXPECT_EQ(DS_OK, ds->SetCooperativeLevel(nullptr, DSSCL_PRIORITY));
         SetPrimary(channels, rate, bits);

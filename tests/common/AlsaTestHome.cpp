@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -37,6 +38,13 @@ Home::~Home() {
 std::vector<std::uint8_t> ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::int16_t> ReadSamples16(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = ReadAll(path);
+    std::vector<std::int16_t> out(bytes.size() / 4);
+    for (std::size_t i = 0; i < out.size(); ++i) std::memcpy(&out[i], &bytes[4 * i + 2], 2);
+    return out;
 }
 
 }  // namespace alsatest

@@ -122,9 +122,9 @@ bool Recorder::WritePair(std::size_t p, const std::string& path) const {
     std::ofstream out(path, std::ios::binary);
     for (std::size_t f = 0; f < Frames(); ++f) {
         for (std::size_t k = 2 * p; k < 2 * p + 2; ++k) {
-            const long v = std::clamp(std::lrint(data_[k][f] * 32768.0f), -32768L, 32767L);
-            const char bytes[2] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
-            out.write(bytes, 2);
+            const long v = std::clamp(std::lrint(data_[k][f] * 32768.0f), -32768L, 32767L) * 65536L;
+            const char bytes[4] = {0, 0, static_cast<char>(v >> 16 & 0xFF), static_cast<char>(v >> 24 & 0xFF)};
+            out.write(bytes, 4);
         }
     }
     return out.good();

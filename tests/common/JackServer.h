@@ -52,7 +52,8 @@ public:
     const std::vector<float>& Channel(std::size_t k) const { return data_[k]; }
     std::size_t Frames() const { return frames_.load(); }
 
-    // Writes ports 2p and 2p+1 as raw S16_LE stereo, as an ALSA file PCM would.
+    // Writes ports 2p and 2p+1 as raw S32_LE stereo, as an ALSA file PCM
+    // holds it (16-bit values, in the top half of each sample).
     bool WritePair(std::size_t p, const std::string& path) const;
 
 private:

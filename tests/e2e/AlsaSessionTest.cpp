@@ -35,7 +35,7 @@ using namespace e2e;
 std::string PcmName(int c) { return "uscita" + std::to_string(2 * c + 1) + std::to_string(2 * c + 2); }
 
 // The outputs as a lab's .asoundrc could name them: a described plug PCM per
-// pair, here over a raw file PCM in S16_LE stereo at 44100 Hz. The files go to
+// pair, here over a raw file PCM in S32_LE stereo at 44100 Hz. The files go to
 // memory when the machine has a memory file system: the mix thread writes them
 // itself, and a disk busy with other work would hold it up.
 struct Outputs {
@@ -60,7 +60,7 @@ std::unique_ptr<Outputs> MakeOutputs() {
     for (int c = 0; c < kChannels; ++c) {
         files.push_back({PcmName(c) + "_file", "", out->File(c)});
         rc += "pcm." + PcmName(c) + " {\n  type plug\n  slave { pcm \"" + PcmName(c) +
-              "_file\" format S16_LE channels 2 rate 44100 }\n  hint.description \"OUT " + kPairs[c] +
+              "_file\" format S32_LE channels 2 rate 44100 }\n  hint.description \"OUT " + kPairs[c] +
               " (1:UA-101)\"\n}\n";
     }
     out->home = std::make_unique<alsatest::Home>(files, rc);

@@ -10,15 +10,19 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <random>
 
 #include "common/JackServer.h"
+#include "common/ToneMeter.h"
 #include "e2e/LabSignals.h"
 #include "e2e/SessionDriver.h"
 #include "platform/audio/alsa/AlsaBackend.h"
 #include "platform/ui/SpeedButton.h"
 #include "sound/SoundOutput.h"
+#include "windows/TFormDebug.h"
 
 namespace {
 
@@ -30,7 +34,7 @@ protected:
     void SetUp() override {
         if (jacktest::FindJackd().empty()) GTEST_SKIP() << "jackd is not installed";
         const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        server_ = std::make_unique<jacktest::Server>("sondarium-" + test.substr(0, 24), kRate, 256);
+        server_ = std::make_unique<jacktest::Server>("sondarium-" + test.substr(0, 24), rate_, 256);
         ASSERT_TRUE(server_->Running()) << server_->Why();
         ASSERT_TRUE(server_->SetPrettyName("system", "UA-101"));
         char tmpl[] = "/tmp/sondarium-jack-XXXXXX";
@@ -45,8 +49,8 @@ protected:
         if (!dir_.empty()) std::filesystem::remove_all(dir_);
     }
     // Starts the program and the recorder; checks the program found the device.
-    void Open(const std::vector<std::pair<int, int>>& tests) {
-        ASSERT_TRUE(WriteDemoSession(tests));
+    void Open(const std::vector<std::pair<int, int>>& tests, bool tones = false) {
+        ASSERT_TRUE(tones ? WriteToneSession(kRate) : WriteDemoSession(tests));
         program_ = std::make_unique<Program>();
         TFormMain& form = program_->Form();
         ASSERT_EQ(form.m_Tracks.size(), 4u);
@@ -57,6 +61,7 @@ protected:
     }
     std::string PairFile(int c) const { return dir_ + "/pair" + std::to_string(c) + ".raw"; }
 
+    unsigned rate_ = kRate;  // the server's
     std::unique_ptr<jacktest::Server> server_;
     std::string dir_;
     std::unique_ptr<WorkingFolder> work_;
@@ -147,6 +152,32 @@ TEST_F(JackRoom, ServerKilledMidSessionTheAnswersAreSaved) {
     bool warned = false;
     for (const std::string& line : audio::AlsaLogLines()) warned = warned || line.rfind("JACK server shut down", 0) == 0;
     EXPECT_TRUE(warned) << "no warning in the log";
+}
+
+// PipeWire's default rate: a server at 48 kHz playing 44.1 kHz excerpts. The
+// tones arrive converted flat and clean, over 0.68 s across the loop's seam.
+class JackRoomAt48k : public JackRoom {
+protected:
+    JackRoomAt48k() { rate_ = 48000; }
+};
+
+TEST_F(JackRoomAt48k, ExcerptsOfAnotherRateArriveConvertedCleanly) {
+    Open({{1, 2}}, true);
+    StartSession(program_->Form());
+    QTest::mouseClick(program_->Form().SpeedButtonA, Qt::LeftButton);
+    QTest::qWait(1600);
+    recorder_->Stop();
+    const std::string log = FormDebug->Log().Text();  // the lab is told
+    EXPECT_NE(log.find("\"" + ExcerptFileName(1, 0) + "\" convertito da 44100 Hz a 48000 Hz"), std::string::npos) << log;
+    EXPECT_NE(log.find("(1:UA-101)\": 48000 Hz, FLOAT_LE"), std::string::npos) << log;
+    for (int c = 0; c < kChannels; ++c) {
+        const std::vector<float>& x = recorder_->Channel(2 * c);
+        const std::size_t at = std::find_if(x.begin(), x.end(), [](float v) { return v != 0.0f; }) - x.begin() + 14400;
+        ASSERT_LE(at + (1 << 15), recorder_->Frames()) << "channel " << c;  // 0.3 s after the onset: past the fade-in
+        const tonemeter::Fit fit = tonemeter::FitTone(x, at, 1 << 15, kToneHz[c], 48000);
+        EXPECT_LE(std::abs(tonemeter::Db(fit.amplitude / kToneAmplitude)), 0.01) << kToneHz[c] << " Hz";
+        EXPECT_LE(tonemeter::ThdN(fit), -120.0) << kToneHz[c] << " Hz";
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "e2e/LabSignals.h"
 
+#include <cmath>
 #include <fstream>
 
 #include "common/WavBuilder.h"
@@ -28,15 +29,16 @@ std::int16_t ExcerptSample(int k, int c, std::uint32_t n) {
 
 std::string ExcerptFileName(int k, int c) { return "excerpt" + std::to_string(k) + "_" + kPosition[c] + ".wav"; }
 
-bool WriteDemoSession(const std::vector<std::pair<int, int>>& tests) {
-    const wavbuild::Format mono{1, 1, kRate, 16};
+namespace {
+
+// Writes every excerpt's files (the samples of excerpt k, channel c in
+// `format`), "demo.lst" and "demo.cmb".
+template <class SamplesOf>
+bool WriteSession(const std::vector<std::pair<int, int>>& tests, const wavbuild::Format& format, SamplesOf samplesOf) {
     std::string list = "SONDARIUM PLAYLIST\r\nCHANNELS=4\r\n";
     for (int k = 1; k <= kExcerpts; ++k) {
         for (int c = 0; c < kChannels; ++c) {
-            wavbuild::Bytes samples;
-            for (std::uint32_t n = 0; n < kExcerptFrames; ++n)
-                wavbuild::PutU16(samples, static_cast<std::uint16_t>(ExcerptSample(k, c, n)));
-            if (!wavbuild::WriteFile(ExcerptFileName(k, c), wavbuild::Wave(mono, samples))) return false;
+            if (!wavbuild::WriteFile(ExcerptFileName(k, c), wavbuild::Wave(format, samplesOf(k, c)))) return false;
             list += ExcerptFileName(k, c) + "\r\n";
         }
     }
@@ -46,6 +48,28 @@ bool WriteDemoSession(const std::vector<std::pair<int, int>>& tests) {
     std::ofstream("demo.lst", std::ios::binary) << list;
     std::ofstream("demo.cmb", std::ios::binary) << combs;
     return std::ifstream("demo.lst").good() && std::ifstream("demo.cmb").good();
+}
+
+}  // namespace
+
+bool WriteDemoSession(const std::vector<std::pair<int, int>>& tests) {
+    return WriteSession(tests, {1, 1, kRate, 16}, [](int k, int c) {
+        wavbuild::Bytes samples;
+        for (std::uint32_t n = 0; n < kExcerptFrames; ++n) wavbuild::PutU16(samples, static_cast<std::uint16_t>(ExcerptSample(k, c, n)));
+        return samples;
+    });
+}
+
+bool WriteToneSession(std::uint32_t rate) {
+    return WriteSession({{1, 2}}, {1, 1, rate, 24}, [rate](int, int c) {
+        wavbuild::Bytes samples;
+        const std::uint32_t frames = rate / 5;
+        for (std::uint32_t n = 0; n < frames; ++n) {
+            const auto v = static_cast<std::int32_t>(std::lrint(kToneAmplitude * 8388607.0 * std::sin(2 * M_PI * kToneHz[c] * n / rate)));
+            for (int b = 0; b < 3; ++b) samples.push_back(static_cast<std::uint8_t>(v >> (8 * b)));
+        }
+        return samples;
+    });
 }
 
 }  // namespace e2e

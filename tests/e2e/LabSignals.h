@@ -33,4 +33,11 @@ std::string ExcerptFileName(int k, int c);
 // given tests into the current folder. False when a file cannot be written.
 bool WriteDemoSession(const std::vector<std::pair<int, int>>& tests);
 
+// The same session of one test (1, 2) with sines instead: every excerpt's
+// channel c holds a tone of kToneHz[c] at kToneAmplitude, 24-bit at `rate`,
+// 0.2 s of whole cycles, so that its loop is seamless.
+constexpr double kToneHz[kChannels] = {20, 1000, 10000, 19845};
+constexpr double kToneAmplitude = 0.5;
+bool WriteToneSession(std::uint32_t rate);
+
 }  // namespace e2e

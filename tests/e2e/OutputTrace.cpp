@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 #include <utility>
+
+#include "common/AlsaTestHome.h"
 
 namespace e2e {
 namespace {
@@ -82,17 +83,13 @@ std::vector<Segment> SteadyStretches(const std::vector<Window>& ws) {
 }  // namespace
 
 Trace ReadTrace(const std::string& path, int channel) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::vector<std::int16_t> s = alsatest::ReadSamples16(path);
     Trace t;
-    t.frames = bytes.size() / 4;
+    t.frames = s.size() / 2;
     std::vector<std::int16_t> mono(t.frames);
     for (std::size_t f = 0; f < t.frames; ++f) {
-        auto at = [&](std::size_t i) {
-            return static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[i]) | static_cast<std::uint8_t>(bytes[i + 1]) << 8);
-        };
-        mono[f] = at(4 * f);
-        t.unequalPairs += mono[f] != at(4 * f + 2);
+        mono[f] = s[2 * f];
+        t.unequalPairs += mono[f] != s[2 * f + 1];
     }
     for (std::size_t f = 0; f + kWindowFrames <= t.frames; f += kWindowFrames) {
         Window w = Split(&mono[f], channel);

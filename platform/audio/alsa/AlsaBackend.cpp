@@ -48,21 +48,31 @@ public:
 
     HRESULT Status() const noexcept override { return stream_->Status(); }
     std::uint32_t LatencyFrames() const noexcept override { return stream_->LatencyFrames(); }
+    std::uint32_t FixedRate() const noexcept override { return stream_->Shape().rate; }
+    std::string SampleFormatName() const override { return snd_pcm_format_name(stream_->Shape().format); }
+
+    // Between tests nothing sounds: the device (every pair of a card) moves
+    // to the excerpts' rate where it has it.
+    void OfferRate(std::uint32_t rate) override {
+        if (rate == stream_->Request().rate || !stream_->Silent()) return;
+        PcmRequest want = stream_->Request();
+        want.rate = rate;
+        Reshape(want);
+    }
 
 private:
     unsigned Width() const { return whole_ ? stream_->Shape().channels : 2; }
 
-    // The device runs at the primary rate; a device used whole also takes the
-    // primary's channel count. A card keeps its channels: the pairs share them.
-    // The last primary format set on a card wins for all its pairs.
+    // A device used whole takes the primary's channel count; a card keeps its
+    // channels: the pairs share them. The rate is the buffers' (OfferRate).
     HRESULT Follow(const IMixSource& source) {
         PcmRequest want = stream_->Request();
-        want.rate = source.PrimaryRate();
-        want.preferFloat = source.PrimaryBits() > 16;
         if (whole_) want.channels = source.PrimaryChannels();
-        const PcmRequest& now = stream_->Request();
-        if (want.rate == now.rate && want.channels == now.channels && want.preferFloat == now.preferFloat)
-            return DS_OK;
+        if (want.channels == stream_->Request().channels) return DS_OK;
+        return Reshape(want);
+    }
+
+    HRESULT Reshape(const PcmRequest& want) {
         std::string why;
         const int err = stream_->Reshape(want, why);
         if (err < 0) {

@@ -1,6 +1,9 @@
 #include "platform/audio/alsa/AlsaPcm.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <cstring>
 #include <csignal>
 
 #include "platform/audio/DSound.h"
@@ -25,9 +28,10 @@ int Configure(snd_pcm_t* pcm, const PcmRequest& want, PcmShape& got, const char*
     step = "refuses interleaved access";
     if ((err = snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED)) < 0) return err;
 
-    const snd_pcm_format_t order[2] = {want.preferFloat ? SND_PCM_FORMAT_FLOAT_LE : SND_PCM_FORMAT_S16_LE,
-                                       want.preferFloat ? SND_PCM_FORMAT_S16_LE : SND_PCM_FORMAT_FLOAT_LE};
-    step = "takes neither 16-bit nor float samples";
+    // The widest samples first, so that no buffer loses bits on its way out.
+    const snd_pcm_format_t order[] = {SND_PCM_FORMAT_S32_LE, SND_PCM_FORMAT_S24_LE, SND_PCM_FORMAT_S24_3LE,
+                                      SND_PCM_FORMAT_FLOAT_LE, SND_PCM_FORMAT_S16_LE};
+    step = "takes none of 32-bit, 24-bit, float or 16-bit samples";
     err = -EINVAL;
     for (snd_pcm_format_t f : order) {
         if (snd_pcm_hw_params_test_format(pcm, hw, f) == 0) {
@@ -39,12 +43,17 @@ int Configure(snd_pcm_t* pcm, const PcmRequest& want, PcmShape& got, const char*
     if (err < 0) return err;
     step = "refuses the channel count";
     if ((err = snd_pcm_hw_params_set_channels(pcm, hw, want.channels)) < 0) return err;
-    step = "refuses the sample rate";
-    if ((err = snd_pcm_hw_params_set_rate(pcm, hw, want.rate, 0)) < 0) return err;
+    // A rate the device lacks is converted by the device object, with a
+    // better filter than ALSA's plug layer has.
+    snd_pcm_hw_params_set_rate_resample(pcm, hw, 0);
+    unsigned rate = want.rate;
+    int dir = 0;
+    step = "refuses every sample rate";
+    if ((err = snd_pcm_hw_params_set_rate_near(pcm, hw, &rate, &dir)) < 0) return err;
 
     // Short periods keep a volume step audible at once; the device rounds them.
     unsigned period = want.periodMicros;
-    int dir = 0;
+    dir = 0;
     snd_pcm_hw_params_set_period_time_near(pcm, hw, &period, &dir);
     unsigned periods = want.periods;
     dir = 0;
@@ -53,7 +62,7 @@ int Configure(snd_pcm_t* pcm, const PcmRequest& want, PcmShape& got, const char*
     if ((err = snd_pcm_hw_params(pcm, hw)) < 0) return err;
     snd_pcm_hw_params_get_period_size(hw, &got.period, &dir);
     snd_pcm_hw_params_get_buffer_size(hw, &got.buffer);
-    got.rate = want.rate;
+    got.rate = rate;
     got.channels = want.channels;
 
     snd_pcm_sw_params_t* sw;
@@ -98,7 +107,7 @@ int OpenPcm(const std::string& name, const PcmRequest& want, snd_pcm_t*& pcm, Pc
     int err = OpenOne(name, name, want, pcm, got, why);
     if (err >= 0) {
         Log("opened \"%s\": %u Hz, %u channels, %s, period %lu, buffer %lu frames", name.c_str(), got.rate,
-            got.channels, got.format == SND_PCM_FORMAT_S16_LE ? "S16_LE" : "FLOAT_LE",
+            got.channels, snd_pcm_format_name(got.format),
             static_cast<unsigned long>(got.period), static_cast<unsigned long>(got.buffer));
         return err;
     }
@@ -114,6 +123,58 @@ int OpenPcm(const std::string& name, const PcmRequest& want, snd_pcm_t*& pcm, Pc
     }
     Log("%s", why.c_str());
     return err;
+}
+
+namespace {
+
+// `v` in LSBs of `scale` (2^15 or 2^23), dithered where it falls between them.
+std::int32_t Dithered(float v, float scale, std::uint32_t& noise) {
+    const float x = v * scale;
+    float r = std::nearbyint(x);
+    if (r != x) {
+        // Two uniform values of one LSB each (xorshift).
+        auto next = [&noise] {
+            noise ^= noise << 13;
+            noise ^= noise >> 17;
+            noise ^= noise << 5;
+            return static_cast<float>(noise) * (1.0f / 4294967296.0f) - 0.5f;
+        };
+        r = std::nearbyint(x + next() + next());
+    }
+    return static_cast<std::int32_t>(std::clamp(r, -scale, scale - 1.0f));
+}
+
+}  // namespace
+
+void ToDeviceSamples(const float* in, std::size_t n, snd_pcm_format_t format, unsigned char* out,
+                     std::uint32_t& noise) noexcept {
+    switch (format) {
+    case SND_PCM_FORMAT_FLOAT_LE:
+        std::memcpy(out, in, n * sizeof(float));
+        return;
+    case SND_PCM_FORMAT_S32_LE:
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto v = static_cast<std::int32_t>(
+                std::clamp(std::llrint(double(in[i]) * 2147483648.0), -2147483648LL, 2147483647LL));
+            std::memcpy(out + 4 * i, &v, 4);
+        }
+        return;
+    case SND_PCM_FORMAT_S24_LE:
+    case SND_PCM_FORMAT_S24_3LE: {
+        const std::size_t step = format == SND_PCM_FORMAT_S24_LE ? 4 : 3;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::int32_t v = Dithered(in[i], 8388608.0f, noise);
+            for (std::size_t b = 0; b < step; ++b) out[step * i + b] = static_cast<unsigned char>(v >> (8 * b));
+        }
+        return;
+    }
+    default:
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto v = static_cast<std::int16_t>(Dithered(in[i], 32768.0f, noise));
+            std::memcpy(out + 2 * i, &v, 2);
+        }
+        return;
+    }
 }
 
 HRESULT CodeForError(int err) {

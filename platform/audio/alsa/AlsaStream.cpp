@@ -126,6 +126,13 @@ void AlsaStream::Detach(unsigned slot) {
     while (s.inUse.load(std::memory_order_seq_cst)) std::this_thread::yield();
 }
 
+bool AlsaStream::Silent() const {
+    for (const Slot& s : slots_) {
+        if (IMixSource* src = s.source.load(std::memory_order_relaxed); src && src->Sounding()) return false;
+    }
+    return true;
+}
+
 // ---- the stream thread ----
 
 void AlsaStream::Run() {
@@ -219,17 +226,7 @@ void AlsaStream::Mix(unsigned frames) {
 }
 
 void AlsaStream::Convert(unsigned frames) {
-    const std::size_t n = std::size_t(frames) * shape_.channels;
-    if (shape_.format == SND_PCM_FORMAT_FLOAT_LE) {
-        std::memcpy(bytes_.data(), mix_.data(), n * sizeof(float));
-        return;
-    }
-    auto* out = reinterpret_cast<std::int16_t*>(bytes_.data());
-    for (std::size_t i = 0; i < n; ++i) {
-        // Exact for every 16-bit value the mixer passes through at unity.
-        const long v = std::lrint(mix_[i] * 32768.0f);
-        out[i] = static_cast<std::int16_t>(std::clamp(v, -32768L, 32767L));
-    }
+    ToDeviceSamples(mix_.data(), std::size_t(frames) * shape_.channels, shape_.format, bytes_.data(), dither_);
 }
 
 bool AlsaStream::WriteAll(unsigned frames) {

@@ -45,6 +45,9 @@ public:
     void Attach(unsigned slot, IMixSource* source, unsigned offset, unsigned width);
     // After return the slot's source is never called again.
     void Detach(unsigned slot);
+    // Control thread: no attached source has a buffer sounding, so the device
+    // may change its rate unheard.
+    bool Silent() const;
 
     // Threads: control thread. The stream thread rewrites the period, buffer
     // and sample format when it reopens the device; the rate and the channels,
@@ -105,6 +108,7 @@ private:
     std::int64_t anchorNs_ = 0;
     std::uint64_t anchorFrames_ = 0;
     std::int64_t retryAtNs_ = 0;
+    std::uint32_t dither_ = 0x9E3779B9u;  // ToDeviceSamples' noise state
 };
 
 }  // namespace audio::alsa

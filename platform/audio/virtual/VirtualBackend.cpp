@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/audio/DSound.h"
+#include "platform/audio/Mixer.h"
 
 namespace audio {
 
@@ -17,6 +18,7 @@ public:
         auto& o = backend_->At(output_);
         status_ = o.status;
         latency_ = o.latency;
+        fixedRate_ = o.fixedRate;
         faults_ = o.faults;
     }
     ~VirtualStream() override {
@@ -39,6 +41,7 @@ public:
     }
     HRESULT Status() const noexcept override { return status_->load(); }
     std::uint32_t LatencyFrames() const noexcept override { return latency_->load(); }
+    std::uint32_t FixedRate() const noexcept override { return fixedRate_; }
     std::shared_ptr<InjectedFaults> Faults() const override { return faults_; }
 
     IMixSource* source_ = nullptr;  // guarded by the back end's lock
@@ -49,6 +52,7 @@ private:
     int output_;
     std::shared_ptr<std::atomic<HRESULT>> status_;
     std::shared_ptr<std::atomic<std::uint32_t>> latency_;
+    std::uint32_t fixedRate_ = 0;
     std::shared_ptr<InjectedFaults> faults_;
 };
 
@@ -188,6 +192,11 @@ void VirtualBackend::RenderInto(Output& out, std::uint32_t frames, float* dst, s
 }
 
 std::vector<float> VirtualBackend::Render(int output, std::uint32_t frames) {
+    // A render on demand stands for time passing: long enough for every
+    // conversion under way to end (a stream would play held-back silence).
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (ConversionsRunning() > 0 && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::lock_guard<std::mutex> g(lock_);
     Output& o = At(output);
     IMixSource* first = FirstSource(o.streams);
@@ -212,6 +221,8 @@ std::vector<std::int16_t> VirtualBackend::RenderInt16(int output, std::uint32_t 
 }
 
 void VirtualBackend::SetLatencyFrames(int output, std::uint32_t frames) { At(output).latency->store(frames); }
+
+void VirtualBackend::FixRate(int output, std::uint32_t rate) { At(output).fixedRate = rate; }
 
 void VirtualBackend::RefuseOpen(int output, HRESULT hr, std::string reason) {
     At(output).refuseCode = hr;

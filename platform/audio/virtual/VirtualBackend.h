@@ -78,7 +78,8 @@ public:
     int FormatChanges(int output) const;
 
     // Renders `frames` frames of the output: Channels(output) floats per frame,
-    // full scale +-1. Empty when nothing is open there.
+    // full scale +-1, once every buffer conversion under way has ended. Empty
+    // when nothing is open there.
     std::vector<float> Render(int output, std::uint32_t frames);
     // The same, as 16-bit samples (rounded, clamped): a 16-bit buffer played at
     // volume 0 in the primary format comes back bit for bit.
@@ -92,6 +93,9 @@ public:
 
     // Latency the output's streams report (frames rendered but not yet heard).
     void SetLatencyFrames(int output, std::uint32_t frames);
+    // Device objects opened on the output from now on run at `rate`, as on a
+    // sound server, whatever primary format is set; 0 follows the primary.
+    void FixRate(int output, std::uint32_t rate);
 
     // Clocked mode: a thread renders every output in periods of `periodFrames`
     // as the wall clock advances (from the moment a device object first renders
@@ -126,6 +130,7 @@ private:
         std::shared_ptr<std::atomic<std::uint32_t>> latency = std::make_shared<std::atomic<std::uint32_t>>(0);
         std::vector<VirtualStream*> streams;  // open, in opening order
         int formatChanges = 0;
+        std::uint32_t fixedRate = 0;
         std::vector<float> clocked;  // reserved at StartClock
         std::uint64_t clockedFrames = 0;
     };
