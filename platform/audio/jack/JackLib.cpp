@@ -1,19 +1,39 @@
 #include "platform/audio/jack/JackLib.h"
 
+#include <alsa/asoundlib.h>
 #include <dlfcn.h>
+#include <link.h>
+
+#include <cstdlib>
 
 namespace audio::jack {
 namespace {
 
 void* g_handle = nullptr;
 JackLib g_lib;
+std::string g_library;  // as asked for
 int g_clients = 0;
 
 }  // namespace
 
-const JackLib* LoadJackLib() {
-    if (g_handle) return &g_lib;
-    void* h = dlopen("libjack.so.0", RTLD_NOW | RTLD_LOCAL);
+std::vector<std::string> JackLibraries() {
+    std::vector<std::string> list{"libjack.so.0"};
+    // The system's libraries are where ALSA's is: /usr/lib/x86_64-linux-gnu on
+    // Debian, /usr/lib64 elsewhere; PipeWire's JACK library is under it on both.
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&snd_asoundlib_version), &info) && info.dli_fname) {
+        const std::string alsa = info.dli_fname;
+        const std::size_t slash = alsa.rfind('/');
+        char* dir = slash == std::string::npos ? nullptr : realpath(alsa.substr(0, slash).c_str(), nullptr);
+        if (dir) list.push_back(std::string(dir) + "/pipewire-0.3/jack/libjack.so.0");
+        std::free(dir);
+    }
+    return list;
+}
+
+const JackLib* LoadJackLib(const std::string& library) {
+    if (g_handle) return g_library == library ? &g_lib : nullptr;
+    void* h = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!h) return nullptr;
     JackLib lib;
     bool complete = true;
@@ -30,7 +50,14 @@ const JackLib* LoadJackLib() {
     }
     g_handle = h;
     g_lib = lib;
+    g_library = library;
     return &g_lib;
+}
+
+std::string LoadedJackLib() {
+    link_map* map = nullptr;
+    if (!g_handle || dlinfo(g_handle, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name) return g_library;
+    return map->l_name;
 }
 
 void UnloadUnusedJackLib() {
@@ -38,6 +65,7 @@ void UnloadUnusedJackLib() {
     dlclose(g_handle);
     g_handle = nullptr;
     g_lib = JackLib{};
+    g_library.clear();
 }
 
 const JackLib& Jack() { return g_lib; }
