@@ -25,18 +25,20 @@ std::vector<OutputInfo> ListWith(std::vector<AlsaCard> cards, std::vector<std::s
     return audio::MakeAlsaBackend([cards] { return cards; }, [held] { return held; })->Enumerate();
 }
 
-// A device as a JACK server shows it: `ports` playback ports, each with the
-// aliases made from `aliases`, '#' standing for the port's number from 0.
-JackDevice Shown(const std::string& client, int ports, const std::string& pretty, const std::vector<std::string>& aliases) {
+// A device as a JACK server shows it: two playback ports, with the aliases
+// made from `aliases` ('#': the port's number from 0).
+JackDevice Shown(const std::string& client, const std::string& pretty, const std::vector<std::string>& aliases) {
     JackDevice d;
     d.client = client;
     d.pretty = pretty;
-    for (int k = 0; k < ports; ++k) {
-        d.ports.push_back(client + ":playback_" + std::to_string(k + 1));
-        for (std::string a : aliases) d.aliases.push_back(a.replace(a.find('#'), 1, std::to_string(k)));
-    }
+    d.ports = {client + ":playback_1", client + ":playback_2"};
+    for (char k : {'0', '1'})
+        for (std::string a : aliases) d.aliases.push_back(a.replace(a.find('#'), 1, 1, k));
     return d;
 }
+
+const AlsaCard kUa101{1, "UA-101", 4, "plughw:CARD=UA101,DEV=0", "UA101"};
+const char* const kNode = "EDIROL UA-101 Pro";  // PipeWire's name for it
 
 std::string Key(const GUID& g) { return std::string(reinterpret_cast<const char*>(&g), sizeof g); }
 
@@ -150,35 +152,22 @@ INSTANTIATE_TEST_SUITE_P(
         CardCase{"OddChannelCountKeepsWholePairs", {{3, "Multi", 5, "plughw:CARD=Multi,DEV=0"}},
                  {"OUT 1-2 (1:Multi)", "OUT 3-4 (1:Multi)"}},
         CardCase{"StereoCardsOnly", {{0, "PCH", 2, "plughw:CARD=PCH,DEV=0"}}, {}},
-        // NAME of a JACK device: the pretty-name before all else.
-        CardCase{"JackPrettyNameFirst", {{0, "PCH", 2, "plughw:CARD=PCH,DEV=0", "PCH"}}, {},
-                 {Shown("system", 4, "UA-101", {"alsa_pcm:hw:PCH:out#"})}, {"OUT 1-2 (1:UA-101)", "OUT 3-4 (1:UA-101)"}},
-        // jackd names the card by its id, PipeWire 0.3.65 by its number.
-        CardCase{"JackdAliasesNameTheCard", {{1, "UA-101", 8, "plughw:CARD=UA101,DEV=0", "UA101"}}, {},
-                 {Shown("system", 4, "", {"alsa_pcm:hw:UA101:out#"})}, {"OUT 1-2 (1:UA-101)", "OUT 3-4 (1:UA-101)"}},
-        CardCase{"PipeWireAliasesNameTheCard",
-                 {{0, "PCH", 4, "plughw:CARD=PCH,DEV=0", "PCH"}, {1, "UA-101", 8, "plughw:CARD=UA101,DEV=0", "UA101"}},
-                 {"OUT 1-2 (1:PCH)", "OUT 3-4 (1:PCH)"},
-                 {Shown("EDIROL UA-101 Pro", 4, "", {"alsa:pcm:1:hw:1,0:playback_AUX#", "Roland:playback_AUX#"})},
-                 {"OUT 1-2 (1:UA-101)", "OUT 3-4 (1:UA-101)"}},
-        // A node of no card (a null sink) is known by its nick.
-        CardCase{"PipeWireNickAlias", {}, {},
-                 {Shown("EDIROL UA-101 Pro", 4, "", {"EDIROL UA-101 Pro:playback_#", "UA-101:playback_AUX#"})},
-                 {"OUT 1-2 (1:UA-101)", "OUT 3-4 (1:UA-101)"}},
-        // PipeWire 0.3.71 on: no alias; the node's name holds the card's.
-        CardCase{"NoAliasTheClientHoldsTheCardName",
-                 {{0, "UA", 4, "plughw:CARD=UA,DEV=0", "UA"}, {1, "UA-101", 8, "plughw:CARD=UA101,DEV=0", "UA101"}},
-                 {"OUT 1-2 (1:UA)", "OUT 3-4 (1:UA)"}, {Shown("EDIROL UA-101 Pro", 4, "", {})},
-                 {"OUT 1-2 (1:UA-101)", "OUT 3-4 (1:UA-101)"}},
-        CardCase{"TwoCardsOfOneName",
-                 {{1, "UA-101", 8, "plughw:CARD=UA101,DEV=0", "UA101"}, {2, "UA-101", 8, "plughw:CARD=UA101_1,DEV=0", "UA101_1"}},
-                 {},
-                 {Shown("EDIROL UA-101 Pro", 2, "", {}), Shown("EDIROL UA-101 Pro 2", 2, "", {})},
-                 {"OUT 1-2 (1:UA-101)", "OUT 1-2 (2:UA-101)"}},
-        // No name, no alias, no card held: the client's own name.
-        CardCase{"NoneOfTheseTheClientsName", {{1, "UA-101", 4, "plughw:CARD=UA101,DEV=0", "UA101"}},
-                 {"OUT 1-2 (1:UA-101)", "OUT 3-4 (1:UA-101)"},
-                 {Shown("UA-1010 Box", 2, "", {"UA-1010 Box:playback_#"})}, {"OUT 1-2 (1:UA-1010 Box)"}}),
+        // NAME of a JACK device: its pretty-name; else the card an alias names
+        // (jackd: by id, PipeWire 0.3.65: by number), which ALSA then does not
+        // list again; else PipeWire's nick; else a card the client's name holds
+        // as a word (PipeWire 0.3.71 on: no alias); else the client's name.
+        CardCase{"JackPrettyNameFirst", {kUa101}, {}, {Shown("system", "Banco", {"alsa_pcm:hw:UA101:out#"})}, {"OUT 1-2 (1:Banco)"}},
+        CardCase{"JackdAliasesNameTheCard", {kUa101}, {}, {Shown("system", "", {"alsa_pcm:hw:UA101:out#"})}, {"OUT 1-2 (1:UA-101)"}},
+        CardCase{"PipeWireAliasesNameTheCard", {kUa101}, {},
+                 {Shown(kNode, "", {"alsa:pcm:1:hw:1,0:playback_AUX#", "Roland:playback_AUX#"})}, {"OUT 1-2 (1:UA-101)"}},
+        CardCase{"PipeWireNickAlias", {}, {}, {Shown(kNode, "", {"EDIROL UA-101 Pro:playback_#", "UA-101:playback_AUX#"})},
+                 {"OUT 1-2 (1:UA-101)"}},
+        CardCase{"NoAliasTheClientHoldsTheCardName", {{0, "UA", 4, "plughw:CARD=UA,DEV=0", "UA"}, kUa101},
+                 {"OUT 1-2 (1:UA)", "OUT 3-4 (1:UA)"}, {Shown(kNode, "", {})}, {"OUT 1-2 (1:UA-101)"}},
+        CardCase{"TwoCardsOfOneName", {kUa101, {2, "UA-101", 4, "plughw:CARD=UA101_1,DEV=0", "UA101_1"}}, {},
+                 {Shown(kNode, "", {}), Shown("EDIROL UA-101 Pro 2", "", {})}, {"OUT 1-2 (1:UA-101)", "OUT 1-2 (2:UA-101)"}},
+        CardCase{"NoneOfTheseTheClientsName", {kUa101}, {"OUT 1-2 (1:UA-101)", "OUT 3-4 (1:UA-101)"},
+                 {Shown("UA-1010 Box", "", {"UA-1010 Box:playback_#"})}, {"OUT 1-2 (1:UA-1010 Box)"}}),
     [](const ::testing::TestParamInfo<CardCase>& i) { return std::string(i.param.name); });
 
 }  // namespace

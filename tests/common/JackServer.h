@@ -1,43 +1,21 @@
 // A private JACK server for the tests and benchmarks: jackd with the dummy
 // driver (no real-time scheduling, no sound card), reached by this process
-// through JACK_DEFAULT_SERVER, or PipeWire as a desktop runs it; and a
-// recorder client that reads a client's output ports in the same cycles.
+// through JACK_DEFAULT_SERVER, or PipeWire; and a recorder client that reads a
+// client's output ports in the same cycles. libjack is the program's own
+// loaded one (JackLib.h), never linked: a linked jackd libjack would lend its
+// functions to PipeWire's, which calls its own entry points by name.
 #pragma once
 
 #include <jack/jack.h>
-#include <jack/metadata.h>
 #include <sys/types.h>
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "platform/audio/jack/JackLib.h"
-
 namespace jacktest {
-
-// A libjack, loaded from `file` rather than linked: a test program that held
-// the system's libjack would lend its functions to PipeWire's, which calls its
-// own entry points by name.
-class Lib {
-public:
-    explicit Lib(const std::string& file);
-    ~Lib();
-    bool Ok() const { return handle_ != nullptr; }
-#define JACKTEST_POINTER(name) decltype(&::jack_##name) name = nullptr;
-    SONDARIUM_JACK_FUNCTIONS(JACKTEST_POINTER) JACKTEST_POINTER(set_property)
-#undef JACKTEST_POINTER
-    const char* pretty_name = nullptr;  // JACK_METADATA_PRETTY_NAME
-
-    Lib(const Lib&) = delete;
-    Lib& operator=(const Lib&) = delete;
-
-private:
-    void* handle_ = nullptr;
-};
 
 // Where jackd is, or empty when it is not installed.
 std::string FindJackd();
@@ -60,24 +38,22 @@ public:
     bool SetPrettyName(const std::string& client, const std::string& name);
 
 private:
-    Lib jack_{"libjack.so.0"};
     pid_t pid_ = -1;
     std::string name_, why_;
 };
 
 // PipeWire as a desktop runs it, started privately: a runtime folder and a
-// session bus of its own, `pipewire` and `wireplumber`, and in the graph an
-// 8-channel null sink shaped like the interface in its "Pro Audio" profile
-// (named and described "EDIROL UA-101 Pro", nick "UA-101", AUX0..AUX7). The
-// graph runs at `rate` only, in cycles of `period` frames. Until it is stopped, this process reaches it and
-// no jackd (its environment points there); nothing of the machine's own audio
-// is touched.
+// session bus of its own (dbus-run-session), `pipewire` and `wireplumber`
+// without its device monitors, so nothing of the machine's own audio is
+// touched. In the graph, an 8-channel null sink shaped like the interface in
+// its "Pro Audio" profile: node "EDIROL UA-101 Pro", nick "UA-101", AUX0..7.
+// The graph runs at `rate` only, in cycles of `period` frames. Until it is
+// stopped this process reaches it, and no jackd.
 class PipeWire {
 public:
     static constexpr const char* kSink = "EDIROL UA-101 Pro";
     PipeWire(unsigned rate, unsigned period);
     ~PipeWire();
-    // Whether pipewire, wireplumber and dbus-daemon are installed.
     static bool Installed();
     // PipeWire's libjack, where Debian's pipewire-jack puts it.
     static std::string Library();
@@ -85,11 +61,9 @@ public:
     const std::string& Why() const { return why_; }
 
 private:
-    pid_t Start(const std::vector<std::string>& argv, const std::string& log);
-    bool WaitFor(const std::string& what, const std::string& shows);
+    pid_t pid_ = -1;  // leads the process group of the bus, pipewire and wireplumber
     std::string dir_, why_;
-    std::vector<pid_t> pids_;  // dbus-daemon, pipewire, wireplumber
-    std::vector<std::pair<std::string, std::unique_ptr<std::string>>> saved_;  // the environment before
+    std::vector<std::pair<std::string, std::string>> saved_;  // the environment before; "\0": unset
 };
 
 // Records every output port of `client` (sorted by name) from the moment it
@@ -111,7 +85,6 @@ public:
 
 private:
     static int OnProcess(jack_nframes_t n, void* arg);
-    Lib lib_;
     jack_client_t* jack_ = nullptr;
     std::vector<jack_port_t*> in_;
     std::vector<std::vector<float>> data_;
