@@ -33,7 +33,7 @@ std::vector<std::string> JackLibraries() {
 
 const JackLib* LoadJackLib(const std::string& library) {
     if (g_handle) return g_library == library ? &g_lib : nullptr;
-    void* h = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* h = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!h) return nullptr;
     JackLib lib;
     bool complete = true;

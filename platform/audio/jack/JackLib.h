@@ -1,6 +1,7 @@
 // libjack, loaded when the program asks for a server rather than linked: a
-// machine without a running server then never keeps libjack and what it pulls
-// in (Berkeley DB) mapped, and a machine without libjack plays through ALSA.
+// machine without libjack plays through ALSA. A library once loaded stays
+// mapped, whether a server answered or not: jackd's would anyway (it is C++),
+// and PipeWire's, unloaded, would leave the state it set up on the heap.
 // There are two: the system's (jackd2's, or PipeWire's where the distribution
 // puts it in its place) and PipeWire's own, which Debian keeps apart for
 // `pw-jack`; the program asks both, so that it reaches PipeWire without it.
@@ -45,8 +46,8 @@ std::vector<std::string> JackLibraries();
 const JackLib* LoadJackLib(const std::string& library);
 // Control thread. The file of the loaded library, for the log.
 std::string LoadedJackLib();
-// Control thread. Unloads the library when no client of it is open (after a
-// probe that found no server).
+// Control thread. Lets the library go when no client of it is open (after a
+// probe that found no server), so that another may be asked.
 void UnloadUnusedJackLib();
 // Control thread. The table while the library is loaded; the caller holds a
 // client, so it is.
