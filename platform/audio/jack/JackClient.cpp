@@ -34,7 +34,7 @@ std::string ServerOf(const char* version) {
     const std::string v = version ? version : "";
     const std::size_t at = v.find("PipeWire ");
     if (at == std::string::npos) return "jackd " + v;
-    return v.substr(at, v.find(')', at) == std::string::npos ? std::string::npos : v.find(')', at) - at);
+    return v.substr(at, v.find(')', at) - at);  // up to ')' or to the end
 }
 
 std::string Property(jack_uuid_t subject) {

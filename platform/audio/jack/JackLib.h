@@ -36,8 +36,9 @@ struct JackLib {
     const char* metadata_pretty_name = nullptr;
 };
 
-// The libraries to ask, in order: the system's "libjack.so.0", then PipeWire's
-// "pipewire-0.3/jack/libjack.so.0" in the folder of the system's libraries.
+// The libraries to ask, in order: the system's "libjack.so.0", then, while a
+// PipeWire server runs, PipeWire's "pipewire-0.3/jack/libjack.so.0" in the
+// folder of the system's libraries.
 std::vector<std::string> JackLibraries();
 
 // Control thread. Loads `library` (one of JackLibraries) and returns its
