@@ -59,7 +59,10 @@ std::vector<std::string> JackLibraries() {
 
 const JackLib* LoadJackLib(const std::string& library) {
     if (g_handle) return g_library == library ? &g_lib : nullptr;
-    void* h = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    // PipeWire's stays mapped once loaded: unloaded, it would leave the state
+    // it set up on the heap. It is loaded only where PipeWire runs.
+    const bool pipewire = library.find("/pipewire-0.3/") != std::string::npos;
+    void* h = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL | (pipewire ? RTLD_NODELETE : 0));
     if (!h) return nullptr;
     JackLib lib;
     bool complete = true;

@@ -1,7 +1,7 @@
 // libjack, loaded when the program asks for a server rather than linked: a
-// machine without libjack plays through ALSA. A library once loaded stays
-// mapped, whether a server answered or not: jackd's would anyway (it is C++),
-// and PipeWire's, unloaded, would leave the state it set up on the heap.
+// machine without a running server then never keeps jackd's libjack and what
+// it pulls in (Berkeley DB) mapped, and a machine without libjack plays
+// through ALSA.
 // There are two: the system's (jackd2's, or PipeWire's where the distribution
 // puts it in its place) and PipeWire's own, which Debian keeps apart for
 // `pw-jack`; the program asks both, so that it reaches PipeWire without it.
