@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/TFormMain.h"
+#include "platform/audio/AudioBackend.h"
 #include "platform/report/LogBuffer.h"
 #include "windows/TFormDebug.h"
 
@@ -21,6 +22,11 @@ void TFormMain::DumpDevices(const TVecSndGuid& VecDevices) {
     Log.AppendLine(SEPARATOR_LINE);
     Log.AppendLine("  SOUND DEVICES:");
     for (const TSndGuid& d : VecDevices) Log.AppendLine(d.strDescription);
+    // Which sound server, if any, lists them (the lab's first question when an
+    // interface is missing or plays at another rate).
+    const std::shared_ptr<audio::IBackend> backend = audio::GetBackend();
+    if (const std::string server = backend ? backend->Server() : ""; !server.empty())
+        Log.AppendLine("  SERVER JACK: " + server);
 }
 
 void TFormMain::DumpPlaylist() {

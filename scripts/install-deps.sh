@@ -6,6 +6,7 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 PKGS=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libfontconfig-dev libasound2-dev libasound2-plugins
       libjack-jackd2-dev jackd2 libsoxr-dev
+      pipewire pipewire-jack pipewire-bin wireplumber dbus
       libgtest-dev googletest libboost-math-dev qt6-svg-dev libebur128-dev fonts-liberation fonts-dejavu-core clang libclang-rt-14-dev)
 # The Debian package: made by CPack with dpkg-shlibdeps, checked by lintian,
 # the menu entry and AppStream validators, man and file.

@@ -93,6 +93,9 @@ public:
     // On failure returns a code and says why in `reason` (which device, and why:
     // missing, busy, refused format ...).
     virtual HRESULT Open(const GUID* id, std::unique_ptr<IOutputStream>& stream, std::string& reason) = 0;
+    // Control thread. The sound server whose outputs are listed, for the debug
+    // log; empty when the outputs are ALSA's alone.
+    virtual std::string Server() const { return ""; }
 };
 
 // The process-wide back end. The program installs the ALSA back end at start;

@@ -1,6 +1,7 @@
 // The output list through the real ALSA library: the default output first,
 // then the pairs of the described cards, then the hinted PCMs of the private
-// .asoundrc in their order.
+// .asoundrc in their order; and the names of a JACK server's devices, found
+// from the same described cards.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,16 +11,34 @@
 
 #include "alsa/AlsaEnv.h"
 #include "platform/audio/alsa/AlsaOutputs.h"
+#include "platform/audio/jack/DeviceNames.h"
+#include "platform/audio/jack/JackBackend.h"
 
 namespace {
 
 using audio::AlsaCard;
 using audio::OutputInfo;
+using audio::jack::JackDevice;
 
-std::vector<OutputInfo> ListWith(std::vector<AlsaCard> cards) {
+std::vector<OutputInfo> ListWith(std::vector<AlsaCard> cards, std::vector<std::string> held = {}) {
     alsatest::TheHome();
-    return audio::MakeAlsaBackend([cards] { return cards; })->Enumerate();
+    return audio::MakeAlsaBackend([cards] { return cards; }, [held] { return held; })->Enumerate();
 }
+
+// A device as a JACK server shows it: two playback ports, with the aliases
+// made from `aliases` ('#': the port's number from 0).
+JackDevice Shown(const std::string& client, const std::string& pretty, const std::vector<std::string>& aliases) {
+    JackDevice d;
+    d.client = client;
+    d.pretty = pretty;
+    d.ports = {client + ":playback_1", client + ":playback_2"};
+    for (char k : {'0', '1'})
+        for (std::string a : aliases) d.aliases.push_back(a.replace(a.find('#'), 1, 1, k));
+    return d;
+}
+
+const AlsaCard kUa101{1, "UA-101", 4, "plughw:CARD=UA101,DEV=0", "UA101"};
+const char* const kNode = "EDIROL UA-101 Pro";  // PipeWire's name for it
 
 std::string Key(const GUID& g) { return std::string(reinterpret_cast<const char*>(&g), sizeof g); }
 
@@ -88,13 +107,21 @@ struct CardCase {
     const char* name;
     std::vector<AlsaCard> cards;
     std::vector<std::string> pairs;  // descriptions between the default output and the hinted PCMs
+    std::vector<JackDevice> shown = {};   // a JACK server's devices
+    std::vector<std::string> jack = {};   // their outputs' descriptions
 };
 
 class AlsaCardPairs : public ::testing::TestWithParam<CardCase> {};
 
 TEST_P(AlsaCardPairs, EveryPairOfEveryMultichannelCardInCardOrder) {
     const CardCase& c = GetParam();
-    const std::vector<OutputInfo> list = ListWith(c.cards);
+    std::vector<JackDevice> devices = c.shown;
+    audio::jack::NameDevices(devices, c.cards);
+    std::vector<std::string> jack;
+    for (const audio::jack::JackEntry& e : audio::jack::BuildEntries(devices)) jack.push_back(e.info.description);
+    EXPECT_EQ(jack, c.jack);
+    // A card the server plays on is not listed again from ALSA.
+    const std::vector<OutputInfo> list = ListWith(c.cards, audio::jack::HeldCards(devices));
     ASSERT_GE(list.size(), c.pairs.size() + 2);
     std::set<std::string> ids;
     for (std::size_t i = 0; i < c.pairs.size(); ++i) {
@@ -124,7 +151,23 @@ INSTANTIATE_TEST_SUITE_P(
                   "OUT 1-2 (2:UA-101)", "OUT 3-4 (2:UA-101)"}},
         CardCase{"OddChannelCountKeepsWholePairs", {{3, "Multi", 5, "plughw:CARD=Multi,DEV=0"}},
                  {"OUT 1-2 (1:Multi)", "OUT 3-4 (1:Multi)"}},
-        CardCase{"StereoCardsOnly", {{0, "PCH", 2, "plughw:CARD=PCH,DEV=0"}}, {}}),
+        CardCase{"StereoCardsOnly", {{0, "PCH", 2, "plughw:CARD=PCH,DEV=0"}}, {}},
+        // NAME of a JACK device: its pretty-name; else the card an alias names
+        // (jackd: by id, PipeWire 0.3.65: by number), which ALSA then does not
+        // list again; else PipeWire's nick; else a card the client's name holds
+        // as a word (PipeWire 0.3.71 on: no alias); else the client's name.
+        CardCase{"JackPrettyNameFirst", {kUa101}, {}, {Shown("system", "Banco", {"alsa_pcm:hw:UA101:out#"})}, {"OUT 1-2 (1:Banco)"}},
+        CardCase{"JackdAliasesNameTheCard", {kUa101}, {}, {Shown("system", "", {"alsa_pcm:hw:UA101:out#"})}, {"OUT 1-2 (1:UA-101)"}},
+        CardCase{"PipeWireAliasesNameTheCard", {kUa101}, {},
+                 {Shown(kNode, "", {"alsa:pcm:1:hw:1,0:playback_AUX#", "Roland:playback_AUX#"})}, {"OUT 1-2 (1:UA-101)"}},
+        CardCase{"PipeWireNickAlias", {}, {}, {Shown(kNode, "", {"EDIROL UA-101 Pro:playback_#", "UA-101:playback_AUX#"})},
+                 {"OUT 1-2 (1:UA-101)"}},
+        CardCase{"NoAliasTheClientHoldsTheCardName", {{0, "UA", 4, "plughw:CARD=UA,DEV=0", "UA"}, kUa101},
+                 {"OUT 1-2 (1:UA)", "OUT 3-4 (1:UA)"}, {Shown(kNode, "", {})}, {"OUT 1-2 (1:UA-101)"}},
+        CardCase{"TwoCardsOfOneName", {kUa101, {2, "UA-101", 4, "plughw:CARD=UA101_1,DEV=0", "UA101_1"}}, {},
+                 {Shown(kNode, "", {}), Shown("EDIROL UA-101 Pro 2", "", {})}, {"OUT 1-2 (1:UA-101)", "OUT 1-2 (2:UA-101)"}},
+        CardCase{"NoneOfTheseTheClientsName", {kUa101}, {"OUT 1-2 (1:UA-101)", "OUT 3-4 (1:UA-101)"},
+                 {Shown("UA-1010 Box", "", {"UA-1010 Box:playback_#"})}, {"OUT 1-2 (1:UA-1010 Box)"}}),
     [](const ::testing::TestParamInfo<CardCase>& i) { return std::string(i.param.name); });
 
 }  // namespace

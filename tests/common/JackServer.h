@@ -1,7 +1,9 @@
 // A private JACK server for the tests and benchmarks: jackd with the dummy
 // driver (no real-time scheduling, no sound card), reached by this process
-// through JACK_DEFAULT_SERVER, and a recorder client that reads the program's
-// output ports in the same cycles.
+// through JACK_DEFAULT_SERVER, or PipeWire; and a recorder client that reads a
+// client's output ports in the same cycles. libjack is the program's own
+// loaded one (JackLib.h), never linked: a linked jackd libjack would lend its
+// functions to PipeWire's, which calls its own entry points by name.
 #pragma once
 
 #include <jack/jack.h>
@@ -10,6 +12,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace jacktest {
@@ -39,11 +42,36 @@ private:
     std::string name_, why_;
 };
 
+// PipeWire as a desktop runs it, started privately: a runtime folder and a
+// session bus of its own (dbus-run-session), `pipewire` and `wireplumber`
+// without its device monitors, so nothing of the machine's own audio is
+// touched. In the graph, an 8-channel null sink shaped like the interface in
+// its "Pro Audio" profile: node "EDIROL UA-101 Pro", nick "UA-101", AUX0..7.
+// The graph runs at `rate` only, in cycles of `period` frames. Until it is
+// stopped this process reaches it, and no jackd.
+class PipeWire {
+public:
+    static constexpr const char* kSink = "EDIROL UA-101 Pro";
+    PipeWire(unsigned rate, unsigned period);
+    ~PipeWire();
+    static bool Installed();
+    // PipeWire's libjack, where Debian's pipewire-jack puts it.
+    static std::string Library();
+    bool Running() const { return why_.empty(); }
+    const std::string& Why() const { return why_; }
+
+private:
+    pid_t pid_ = -1;  // leads the process group of the bus, pipewire and wireplumber
+    std::string dir_, why_;
+    std::vector<std::pair<std::string, std::string>> saved_;  // the environment before; "\0": unset
+};
+
 // Records every output port of `client` (sorted by name) from the moment it
 // is made, into memory sized for `seconds`; the cycles beyond are dropped.
+// Through `library` (PipeWire::Library() for PipeWire).
 class Recorder {
 public:
-    Recorder(const std::string& client, double seconds);
+    Recorder(const std::string& client, double seconds, const std::string& library = "libjack.so.0");
     ~Recorder();
     bool Ok() const { return jack_ && !in_.empty(); }
     std::size_t Ports() const { return in_.size(); }

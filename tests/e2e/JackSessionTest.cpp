@@ -1,8 +1,9 @@
 // The program through a real, paced JACK server: the test starts jackd itself
 // with the dummy driver (eight playback ports, 44100 Hz, 256-frame cycles),
 // names its device "UA-101" by metadata, and records all eight of the
-// program's output ports in the same cycles with a recorder client of its own.
-// The windows are driven as on ALSA (SessionDriver.h).
+// program's output ports in the same cycles with a recorder client of its own;
+// or it starts PipeWire with a device shaped like the interface. The windows
+// are driven as on ALSA (SessionDriver.h).
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -32,20 +33,26 @@ using namespace e2e;
 class JackRoom : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (jacktest::FindJackd().empty()) GTEST_SKIP() << "jackd is not installed";
-        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        server_ = std::make_unique<jacktest::Server>("sondarium-" + test.substr(0, 24), rate_, 256);
-        ASSERT_TRUE(server_->Running()) << server_->Why();
-        ASSERT_TRUE(server_->SetPrettyName("system", "UA-101"));
+        StartServer();
+        if (IsSkipped() || HasFatalFailure()) return;
         char tmpl[] = "/tmp/sondarium-jack-XXXXXX";
         ASSERT_TRUE(mkdtemp(tmpl));
         dir_ = tmpl;
         work_ = std::make_unique<WorkingFolder>(dir_ + "/sessione");
     }
+    virtual void StartServer() {
+        if (jacktest::FindJackd().empty()) GTEST_SKIP() << "jackd is not installed";
+        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        server_ = std::make_unique<jacktest::Server>("sondarium-" + test.substr(0, 24), rate_, 256);
+        ASSERT_TRUE(server_->Running()) << server_->Why();
+        ASSERT_TRUE(server_->SetPrettyName("system", "UA-101"));
+    }
     void TearDown() override {
         program_.reset();
+        recorder_.reset();
         work_.reset();
         server_.reset();
+        pipewire_.reset();
         if (!dir_.empty()) std::filesystem::remove_all(dir_);
     }
     // Starts the program and the recorder; checks the program found the device.
@@ -56,13 +63,33 @@ protected:
         ASSERT_EQ(form.m_Tracks.size(), 4u);
         for (int c = 0; c < kChannels; ++c)
             EXPECT_EQ(form.m_Tracks[c].strDescription, std::string("OUT ") + kPairs[c] + " (1:UA-101)");
-        recorder_ = std::make_unique<jacktest::Recorder>("sondarium", 40);
+        // The debug log says which server answered, through which library.
+        for (const std::string& said : told_) EXPECT_NE(FormDebug->Log().Text().find(said), std::string::npos) << said;
+        recorder_ = std::make_unique<jacktest::Recorder>(recorded_, 40, library_);
         ASSERT_EQ(recorder_->Ports(), 8u);
+    }
+    // The demo session: the results, and every loudspeaker its own channel.
+    void PlayDemo() {
+        Open({{1, 2}, {2, 3}, {3, 1}});
+        DemoRun run;
+        run.bCyclesMayDrop = pipewire_ != nullptr;
+        PlayDemoSession(program_->Form(), observer_, run);
+        run.wallMs = program_->End();
+        recorder_->Stop();
+        CheckDemoResults();
+        for (int c = 0; c < kChannels; ++c) ASSERT_TRUE(recorder_->WritePair(c, PairFile(c)));
+        // Both channels of a pair equal, full-level windows bit-exact in the
+        // channel's own band (no crosstalk), the fades' and crossfades' shapes.
+        CheckDemoOutputs([&](int c) { return PairFile(c); }, run);
     }
     std::string PairFile(int c) const { return dir_ + "/pair" + std::to_string(c) + ".raw"; }
 
     unsigned rate_ = kRate;  // the server's
     std::unique_ptr<jacktest::Server> server_;
+    std::unique_ptr<jacktest::PipeWire> pipewire_;
+    std::string recorded_ = "sondarium";  // whose output ports the recorder reads
+    std::string library_ = "libjack.so.0";
+    std::vector<std::string> told_ = {"  SERVER JACK: jackd ", ", 44100 Hz"};  // in the debug log
     std::string dir_;
     std::unique_ptr<WorkingFolder> work_;
     MessageObserver observer_;
@@ -70,19 +97,25 @@ protected:
     std::unique_ptr<jacktest::Recorder> recorder_;
 };
 
-TEST_F(JackRoom, DemoSessionPlaysEveryChannelExactly) {
-    Open({{1, 2}, {2, 3}, {3, 1}});
-    DemoRun run;
-    PlayDemoSession(program_->Form(), observer_, run);
-    run.wallMs = program_->End();
-    recorder_->Stop();
-    CheckDemoResults();
-    for (int c = 0; c < kChannels; ++c) ASSERT_TRUE(recorder_->WritePair(c, PairFile(c)));
-    // Both channels of a pair equal, full-level windows bit-exact in the
-    // channel's own band (no crosstalk), the fades' and crossfades' shapes.
-    CheckDemoOutputs([&](int c) { return PairFile(c); }, run);
+TEST_F(JackRoom, DemoSessionPlaysEveryChannelExactly) { PlayDemo(); }
 
-}
+// The room as a desktop has it: PipeWire with the interface's node and no
+// pretty-name, its cycles of 1024 frames, the program started without
+// pw-jack. The recorder reads what reaches the device, on its monitor ports;
+// the graph runs at the excerpts' rate, so every sample arrives unchanged.
+class PipeWireRoom : public JackRoom {
+protected:
+    void StartServer() override {
+        if (!jacktest::PipeWire::Installed()) GTEST_SKIP() << "PipeWire, WirePlumber or dbus is not installed";
+        pipewire_ = std::make_unique<jacktest::PipeWire>(kRate, 1024);
+        ASSERT_TRUE(pipewire_->Running()) << pipewire_->Why();
+        recorded_ = jacktest::PipeWire::kSink;
+        library_ = jacktest::PipeWire::Library();
+        told_ = {"  SERVER JACK: PipeWire ", "/pipewire-0.3/jack/libjack.so.0, 44100 Hz"};
+    }
+};
+
+TEST_F(PipeWireRoom, DemoSessionReachesTheInterfaceWithoutPwJack) { PlayDemo(); }
 
 // 100 starts of A, pressed at random against the server's cycles, each
 // followed by a rewind: every start reaches all eight channels on one frame.
@@ -158,7 +191,10 @@ TEST_F(JackRoom, ServerKilledMidSessionTheAnswersAreSaved) {
 // tones arrive converted flat and clean, over 0.68 s across the loop's seam.
 class JackRoomAt48k : public JackRoom {
 protected:
-    JackRoomAt48k() { rate_ = 48000; }
+    JackRoomAt48k() {
+        rate_ = 48000;
+        told_ = {"  SERVER JACK: jackd ", ", 48000 Hz"};
+    }
 };
 
 TEST_F(JackRoomAt48k, ExcerptsOfAnotherRateArriveConvertedCleanly) {

@@ -182,9 +182,15 @@ void CheckDemoOutputs(const std::function<std::string(int)>& file, const DemoRun
     std::vector<std::size_t> firstSound, seekAt;
     for (int c = 0; c < kChannels; ++c) {
         SCOPED_TRACE("output OUT " + std::string(kPairs[c]));
-        const Trace t = ReadTrace(file(c), c);
+        Trace t = ReadTrace(file(c), c);
         EXPECT_EQ(t.unequalPairs, 0u) << "both channels of the pair carry the track";
         EXPECT_EQ(t.inexactFull, 0u) << "full-level windows hold the excerpt's samples unchanged";
+        for (std::size_t i = 1; run.bCyclesMayDrop && i < t.steady.size();) {
+            const bool same = t.steady[i].label == t.steady[i - 1].label && t.steady[i].excerpt == t.steady[i - 1].excerpt;
+            if (same) t.steady[i - 1].last = t.steady[i].last;
+            if (same) t.steady.erase(t.steady.begin() + static_cast<std::ptrdiff_t>(i));
+            else ++i;
+        }
         if (t.steady.size() != std::size(kSteady)) {
             for (const Segment& g : t.steady)
                 std::printf("  %s%d at %.1f ms for %.1f ms\n", g.label == Label::Silent ? "silence" : "full ", g.excerpt,
@@ -195,6 +201,7 @@ void CheckDemoOutputs(const std::function<std::string(int)>& file, const DemoRun
             EXPECT_EQ(t.steady[i].label, kSteady[i].label) << "stretch " << i;
             EXPECT_EQ(t.steady[i].excerpt, kSteady[i].excerpt) << "stretch " << i;
         }
+        if (run.bCyclesMayDrop) continue;
         std::printf("OUT %s: %zu frames, %.1f ms short of the wall clock;", kPairs[c], t.frames, run.wallMs - 1000.0 * t.frames / kRate);
         for (std::size_t i = 0; i + 1 < t.steady.size(); ++i) {
             const MoveFound m = Examine(t, t.steady[i], t.steady[i + 1], kMoves[i]);

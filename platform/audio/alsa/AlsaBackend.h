@@ -19,6 +19,7 @@ struct AlsaCard {
     std::string shortName;    // "UA-101": names the outputs
     unsigned channels = 0;    // playback channels of its first playback device
     std::string pcm;          // the ALSA name its shared stream opens
+    std::string id = {};      // ALSA's id of the card, "UA101"
 };
 
 // The cards the output list splits into channel pairs; the program uses the
@@ -28,6 +29,9 @@ using AlsaCardLister = std::function<std::vector<AlsaCard>()>;
 // The machine's cards: every card whose first playback device could be asked
 // for its channel count, opened through the plug layer on that device.
 std::vector<AlsaCard> ListAlsaCards();
+// Every card as its control describes it (number, id, short name; no device
+// is opened, so a card a sound server holds is listed too).
+std::vector<AlsaCard> ListCardNames();
 
 // The cards a sound server holds, by ALSA id or number ("UA101", "1"): ALSA
 // lists none of their outputs, since the server plays on them.

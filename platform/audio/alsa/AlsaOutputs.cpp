@@ -186,21 +186,32 @@ namespace audio {
 using alsa::InstallLogHandler;
 using alsa::Log;
 
-std::vector<AlsaCard> ListAlsaCards() {
+std::vector<AlsaCard> ListCardNames() {
     InstallLogHandler();
     std::vector<AlsaCard> cards;
     int index = -1;
     while (snd_card_next(&index) == 0 && index >= 0) {
         snd_ctl_t* ctl = nullptr;
-        const std::string hw = "hw:" + std::to_string(index);
-        if (snd_ctl_open(&ctl, hw.c_str(), 0) < 0) continue;
+        if (snd_ctl_open(&ctl, ("hw:" + std::to_string(index)).c_str(), 0) < 0) continue;
         snd_ctl_card_info_t* info;
         snd_ctl_card_info_alloca(&info);
-        std::string id, shortName;
         if (snd_ctl_card_info(ctl, info) == 0) {
-            id = snd_ctl_card_info_get_id(info);
-            shortName = snd_ctl_card_info_get_name(info);
+            AlsaCard card;
+            card.index = index;
+            card.id = snd_ctl_card_info_get_id(info);
+            card.shortName = snd_ctl_card_info_get_name(info);
+            if (!card.id.empty()) cards.push_back(std::move(card));
         }
+        snd_ctl_close(ctl);
+    }
+    return cards;
+}
+
+std::vector<AlsaCard> ListAlsaCards() {
+    std::vector<AlsaCard> cards;
+    for (AlsaCard card : ListCardNames()) {
+        snd_ctl_t* ctl = nullptr;
+        if (snd_ctl_open(&ctl, ("hw:" + std::to_string(card.index)).c_str(), 0) < 0) continue;
         // The first device of the card that plays.
         int device = -1, playback = -1;
         while (playback < 0 && snd_ctl_pcm_next_device(ctl, &device) == 0 && device >= 0) {
@@ -212,21 +223,21 @@ std::vector<AlsaCard> ListAlsaCards() {
             if (snd_ctl_pcm_info(ctl, pi) == 0) playback = device;
         }
         snd_ctl_close(ctl);
-        if (id.empty() || playback < 0) continue;
+        if (playback < 0) continue;
 
-        const std::string dev = "CARD=" + id + ",DEV=" + std::to_string(playback);
+        const std::string dev = "CARD=" + card.id + ",DEV=" + std::to_string(playback);
         snd_pcm_t* pcm = nullptr;
         const int err = snd_pcm_open(&pcm, ("hw:" + dev).c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
         if (err < 0) {
-            Log("card %d (%s) not listed: hw:%s: %s", index, shortName.c_str(), dev.c_str(), snd_strerror(err));
+            Log("card %d (%s) not listed: hw:%s: %s", card.index, card.shortName.c_str(), dev.c_str(), snd_strerror(err));
             continue;
         }
         snd_pcm_hw_params_t* hwp;
         snd_pcm_hw_params_alloca(&hwp);
-        unsigned channels = 0;
-        if (snd_pcm_hw_params_any(pcm, hwp) >= 0) snd_pcm_hw_params_get_channels_max(hwp, &channels);
+        if (snd_pcm_hw_params_any(pcm, hwp) >= 0) snd_pcm_hw_params_get_channels_max(hwp, &card.channels);
         snd_pcm_close(pcm);
-        cards.push_back({index, shortName, channels, "plughw:" + dev});
+        card.pcm = "plughw:" + dev;
+        cards.push_back(std::move(card));
     }
     return cards;
 }

@@ -64,6 +64,8 @@ public:
         return alsa_->Open(id, stream, reason);
     }
 
+    std::string Server() const override { return client_ ? client_->Server() : ""; }
+
 private:
     std::vector<JackEntry> Entries() { return client_ ? BuildEntries(client_->Devices()) : std::vector<JackEntry>{}; }
 
@@ -95,6 +97,16 @@ std::vector<JackEntry> BuildEntries(const std::vector<JackDevice>& devices) {
     return list;
 }
 
+std::vector<std::string> HeldCards(const std::vector<JackDevice>& devices) {
+    std::vector<std::string> cards;
+    for (const JackDevice& d : devices) {
+        if (d.card.empty()) continue;
+        cards.push_back(d.card);
+        cards.push_back(std::to_string(d.cardIndex));
+    }
+    return cards;
+}
+
 std::shared_ptr<IBackend> MakeServerBackend(std::shared_ptr<JackClient> client, std::shared_ptr<IBackend> alsa) {
     return std::make_shared<ServerBackend>(std::move(client), std::move(alsa));
 }
@@ -107,15 +119,8 @@ std::shared_ptr<IBackend> MakeAlsaBackend() {
     std::shared_ptr<jack::JackClient> client = jack::JackClient::Connect();
     std::weak_ptr<jack::JackClient> weak = client;
     AlsaHeldCards held = [weak] {
-        std::vector<std::string> cards;
-        if (auto c = weak.lock()) {
-            for (const jack::JackDevice& d : c->Devices()) {
-                if (d.card.empty()) continue;
-                cards.push_back(d.card);
-                cards.push_back(std::to_string(d.cardIndex));
-            }
-        }
-        return cards;
+        auto c = weak.lock();
+        return c ? jack::HeldCards(c->Devices()) : std::vector<std::string>{};
     };
     // The first output opened asks for ALSA's hinted PCMs; reading them here
     // (the list is kept) lets a caller make the back end while it does other work.

@@ -26,6 +26,9 @@ struct JackEntry {
 // The pairs of `devices`, in order; an odd last port is left out.
 std::vector<JackEntry> BuildEntries(const std::vector<JackDevice>& devices);
 
+// The cards the server plays on, by id and by number (AlsaHeldCards).
+std::vector<std::string> HeldCards(const std::vector<JackDevice>& devices);
+
 // JACK's outputs first (after ALSA's default), ALSA's after them. `client`
 // may be null: ALSA's outputs alone.
 std::shared_ptr<IBackend> MakeServerBackend(std::shared_ptr<JackClient> client, std::shared_ptr<IBackend> alsa);

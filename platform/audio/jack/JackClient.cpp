@@ -1,7 +1,5 @@
 #include "platform/audio/jack/JackClient.h"
 
-#include <alsa/asoundlib.h>
-
 #include <algorithm>
 #include <cstring>
 #include <mutex>
@@ -9,6 +7,7 @@
 
 #include "platform/audio/DSound.h"
 #include "platform/audio/alsa/AlsaLog.h"
+#include "platform/audio/jack/DeviceNames.h"
 #include "platform/audio/jack/JackLib.h"
 
 namespace audio::jack {
@@ -29,6 +28,15 @@ void RouteMessages() {
     Jack().set_info_function(&Silent);
 }
 
+// The server behind the library's version: PipeWire's says "3.0.0.0 (using
+// PipeWire 0.3.65)", jackd's "1.9.21".
+std::string ServerOf(const char* version) {
+    const std::string v = version ? version : "";
+    const std::size_t at = v.find("PipeWire ");
+    if (at == std::string::npos) return "jackd " + v;
+    return v.substr(at, v.find(')', at) - at);  // up to ')' or to the end
+}
+
 std::string Property(jack_uuid_t subject) {
     char* value = nullptr;
     char* type = nullptr;
@@ -39,57 +47,34 @@ std::string Property(jack_uuid_t subject) {
     return r;
 }
 
-// The card an alias such as "alsa_pcm:hw:UA101:in1" or "alsa:pcm:1:hw:1,0:playback"
-// names: what follows "hw:" up to ',' or ':'.
-std::string CardInAlias(const std::string& alias) {
-    const std::size_t at = alias.find("hw:");
-    if (at == std::string::npos) return "";
-    const std::size_t from = at + 3;
-    const std::size_t to = alias.find_first_of(",:", from);
-    return alias.substr(from, to == std::string::npos ? std::string::npos : to - from);
-}
-
-// The card's id, number and short name, from its control (which answers even
-// while a server holds the card's PCM).
-bool AskCard(const std::string& card, std::string& id, int& index, std::string& shortName) {
-    snd_ctl_t* ctl = nullptr;
-    if (snd_ctl_open(&ctl, ("hw:" + card).c_str(), 0) < 0) return false;
-    snd_ctl_card_info_t* info;
-    snd_ctl_card_info_alloca(&info);
-    const bool ok = snd_ctl_card_info(ctl, info) == 0;
-    if (ok) {
-        id = snd_ctl_card_info_get_id(info);
-        index = snd_ctl_card_info_get_card(info);
-        shortName = snd_ctl_card_info_get_name(info);
-    }
-    snd_ctl_close(ctl);
-    return ok;
-}
-
 }  // namespace
 
 std::shared_ptr<JackClient> JackClient::Connect() {
-    if (!LoadJackLib()) {
-        Log("JACK: libjack.so.0 is not installed or incomplete");
-        return nullptr;
+    for (const std::string& library : JackLibraries()) {
+        if (!LoadJackLib(library)) {
+            Log("JACK: %s is not installed or incomplete", library.c_str());
+            continue;
+        }
+        RouteMessages();
+        jack_status_t status{};
+        jack_client_t* c = Jack().client_open("sondarium", JackNoStartServer, &status);
+        if (!c) {
+            UnloadUnusedJackLib();
+            continue;
+        }
+        std::shared_ptr<JackClient> self(new JackClient(c));
+        if (Jack().activate(c) != 0) {
+            Log("JACK: the client could not be activated");
+            self.reset();
+            UnloadUnusedJackLib();
+            return nullptr;
+        }
+        self->server_ = ServerOf(Jack().get_version_string()) + ", " + LoadedJackLib() + ", " +
+                        std::to_string(self->rate_) + " Hz";
+        Log("JACK server answers: %s, %u frames a cycle", self->server_.c_str(), Jack().get_buffer_size(c));
+        return self;
     }
-    RouteMessages();
-    jack_status_t status{};
-    jack_client_t* c = Jack().client_open("sondarium", JackNoStartServer, &status);
-    if (!c) {
-        UnloadUnusedJackLib();
-        return nullptr;
-    }
-    std::shared_ptr<JackClient> self(new JackClient(c));
-    if (Jack().activate(c) != 0) {
-        Log("JACK: the client could not be activated");
-        self.reset();
-        UnloadUnusedJackLib();
-        return nullptr;
-    }
-    Log("JACK server \"%s\" answers: %u Hz, %u frames a cycle", Jack().get_client_name(c), self->rate_,
-        Jack().get_buffer_size(c));
-    return self;
+    return nullptr;
 }
 
 JackClient::JackClient(jack_client_t* client) : client_(client) {
@@ -117,46 +102,40 @@ std::vector<JackDevice> JackClient::Devices() {
         const std::string full = *n;
         const std::string owner = full.substr(0, full.find(':'));
         auto it = std::find_if(devices.begin(), devices.end(), [&](const JackDevice& d) { return d.client == owner; });
-        if (it == devices.end()) it = devices.insert(devices.end(), JackDevice{owner, {}, "", "", -1});
+        if (it == devices.end()) {
+            it = devices.insert(devices.end(), JackDevice{});
+            it->client = owner;
+        }
         it->ports.push_back(full);
     }
     Jack().free(names);
-    for (JackDevice& d : devices) d.name = NameOf(d.client, d.ports, d.card, d.cardIndex);
+    for (JackDevice& d : devices) Describe(d);
+    NameDevices(devices, ListCardNames());
     return devices;
 }
 
-// NAME: the pretty-name of the device's client, or the one its ports all
-// carry; else the short name of the card their aliases name; else the
-// client's own name. The card is found either way: JACK holds it.
-std::string JackClient::NameOf(const std::string& client, const std::vector<std::string>& ports, std::string& card,
-                               int& cardIndex) const {
-    std::string pretty;
-    if (char* uuid = Jack().get_uuid_for_client_name(client_, client.c_str())) {
+// The pretty-name of the device's client, or the one its ports all carry;
+// every alias of its ports.
+void JackClient::Describe(JackDevice& d) const {
+    if (char* uuid = Jack().get_uuid_for_client_name(client_, d.client.c_str())) {
         jack_uuid_t u;
-        if (Jack().uuid_parse(uuid, &u) == 0) pretty = Property(u);
+        if (Jack().uuid_parse(uuid, &u) == 0) d.pretty = Property(u);
         Jack().free(uuid);
     }
-    std::string portsPretty, shortName;
+    std::string portsPretty;
     bool same = true;
     std::vector<char> a(Jack().port_name_size()), b(Jack().port_name_size());
-    for (std::size_t i = 0; i < ports.size(); ++i) {
-        jack_port_t* p = Jack().port_by_name(client_, ports[i].c_str());
+    for (std::size_t i = 0; i < d.ports.size(); ++i) {
+        jack_port_t* p = Jack().port_by_name(client_, d.ports[i].c_str());
         if (!p) continue;
         const std::string mine = Property(Jack().port_uuid(p));
         if (i == 0) portsPretty = mine;
         same = same && mine == portsPretty;
-        if (!card.empty()) continue;
         char* aliases[2] = {a.data(), b.data()};
         const int n = Jack().port_get_aliases(p, aliases);
-        for (int k = 0; k < n && card.empty(); ++k) {
-            const std::string named = CardInAlias(aliases[k]);
-            if (!named.empty() && !AskCard(named, card, cardIndex, shortName)) card.clear();
-        }
+        for (int k = 0; k < n; ++k) d.aliases.emplace_back(aliases[k]);
     }
-    if (!pretty.empty()) return pretty;
-    if (same && !portsPretty.empty()) return portsPretty;
-    if (!shortName.empty()) return shortName;
-    return client;
+    if (d.pretty.empty() && same) d.pretty = portsPretty;
 }
 
 int JackClient::Open(const std::string& label, const std::string& left, const std::string& right, std::string& why) {

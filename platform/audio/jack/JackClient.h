@@ -29,11 +29,13 @@ namespace audio::jack {
 // One device as JACK shows it: the physical playback ports of one client of
 // the server, in the server's order.
 struct JackDevice {
-    std::string client;              // "system"
-    std::vector<std::string> ports;  // full names, "system:playback_1" ...
-    std::string name;                // NAME in the descriptions: metadata, card or client name
-    std::string card;                // the ALSA card id the ports' aliases name; empty if none
-    int cardIndex = -1;              // and its number
+    std::string client;                // "system", "EDIROL UA-101 Pro"
+    std::vector<std::string> ports;    // full names, "system:playback_1" ...
+    std::string pretty;                // its pretty-name metadata (DeviceNames.h)
+    std::vector<std::string> aliases;  // every alias of its ports
+    std::string name;                  // NAME in the descriptions (DeviceNames.h)
+    std::string card;                  // the ALSA id of the card it plays on; empty if unknown
+    int cardIndex = -1;                // and its number
 };
 
 class JackClient {
@@ -63,6 +65,9 @@ public:
     // Any thread. DS_OK while the slot plays; a failure once the server shut
     // down or someone else disconnected one of its ports.
     HRESULT Status(unsigned slot) const noexcept;
+    // Control thread. Which server answered, through which library, at which
+    // rate: "PipeWire 0.3.65, /usr/lib/.../libjack.so.0, 48000 Hz".
+    const std::string& Server() const { return server_; }
     // Any thread. The server's frames per second.
     std::uint32_t Rate() const noexcept { return rate_; }
     // Any thread. Frames between the slot's ports and the loudspeakers.
@@ -85,8 +90,8 @@ private:
     explicit JackClient(jack_client_t* client);
     // Waits until the process thread has left the slot.
     void WaitIdle(Slot& s);
-    std::string NameOf(const std::string& client, const std::vector<std::string>& ports, std::string& card,
-                       int& cardIndex) const;
+    // What JACK shows of the device: its pretty-name and its ports' aliases.
+    void Describe(JackDevice& d) const;
 
     // Server threads.
     static int OnProcess(jack_nframes_t frames, void* arg);
@@ -97,6 +102,7 @@ private:
     void RenderSlot(Slot& s, jack_nframes_t frames, std::uint64_t commit) noexcept;
 
     jack_client_t* const client_;
+    std::string server_;
     std::uint32_t rate_ = 0;
     std::atomic<HRESULT> serverStatus_{0};
     std::atomic<std::uint64_t> cycles_{0};
