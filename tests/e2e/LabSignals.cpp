@@ -31,14 +31,19 @@ std::string ExcerptFileName(int k, int c) { return "excerpt" + std::to_string(k)
 
 namespace {
 
-// Writes every excerpt's files (the samples of excerpt k, channel c in
-// `format`), "demo.lst" and "demo.cmb".
-template <class SamplesOf>
-bool WriteSession(const std::vector<std::pair<int, int>>& tests, const wavbuild::Format& format, SamplesOf samplesOf) {
+// Writes every excerpt's files, "demo.lst" and "demo.cmb": channel c of excerpt
+// k holds sampleOf(k, c, n) for n below `frames`, little-endian in `format`.
+template <class SampleOf>
+bool WriteSession(const std::vector<std::pair<int, int>>& tests, const wavbuild::Format& format, std::uint32_t frames, SampleOf sampleOf) {
     std::string list = "SONDARIUM PLAYLIST\r\nCHANNELS=4\r\n";
     for (int k = 1; k <= kExcerpts; ++k) {
         for (int c = 0; c < kChannels; ++c) {
-            if (!wavbuild::WriteFile(ExcerptFileName(k, c), wavbuild::Wave(format, samplesOf(k, c)))) return false;
+            wavbuild::Bytes samples;
+            for (std::uint32_t n = 0; n < frames; ++n) {
+                const long v = sampleOf(k, c, n);
+                for (int b = 0; b < format.bits / 8; ++b) samples.push_back(static_cast<std::uint8_t>(v >> (8 * b)));
+            }
+            if (!wavbuild::WriteFile(ExcerptFileName(k, c), wavbuild::Wave(format, samples))) return false;
             list += ExcerptFileName(k, c) + "\r\n";
         }
     }
@@ -53,22 +58,12 @@ bool WriteSession(const std::vector<std::pair<int, int>>& tests, const wavbuild:
 }  // namespace
 
 bool WriteDemoSession(const std::vector<std::pair<int, int>>& tests) {
-    return WriteSession(tests, {1, 1, kRate, 16}, [](int k, int c) {
-        wavbuild::Bytes samples;
-        for (std::uint32_t n = 0; n < kExcerptFrames; ++n) wavbuild::PutU16(samples, static_cast<std::uint16_t>(ExcerptSample(k, c, n)));
-        return samples;
-    });
+    return WriteSession(tests, {1, 1, kRate, 16}, kExcerptFrames, ExcerptSample);
 }
 
 bool WriteToneSession(std::uint32_t rate) {
-    return WriteSession({{1, 2}}, {1, 1, rate, 24}, [rate](int, int c) {
-        wavbuild::Bytes samples;
-        const std::uint32_t frames = rate / 5;
-        for (std::uint32_t n = 0; n < frames; ++n) {
-            const auto v = static_cast<std::int32_t>(std::lrint(kToneAmplitude * 8388607.0 * std::sin(2 * M_PI * kToneHz[c] * n / rate)));
-            for (int b = 0; b < 3; ++b) samples.push_back(static_cast<std::uint8_t>(v >> (8 * b)));
-        }
-        return samples;
+    return WriteSession({{1, 2}}, {1, 1, rate, 24}, rate / 5, [rate](int, int c, std::uint32_t n) {
+        return std::lrint(kToneAmplitude * 8388607.0 * std::sin(2 * M_PI * kToneHz[c] * n / rate));
     });
 }
 
