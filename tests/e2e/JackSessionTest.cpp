@@ -32,6 +32,13 @@ using namespace e2e;
 // A server named UA-101, a session folder and the program on its outputs.
 class JackRoom : public ::testing::Test {
 protected:
+    virtual void StartServer() {
+        if (jacktest::FindJackd().empty()) GTEST_SKIP() << "jackd is not installed";
+        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        server_ = std::make_unique<jacktest::Server>("sondarium-" + test.substr(0, 24), rate_, 256);
+        ASSERT_TRUE(server_->Running()) << server_->Why();
+        ASSERT_TRUE(server_->SetPrettyName("system", "UA-101"));
+    }
     void SetUp() override {
         StartServer();
         if (IsSkipped() || HasFatalFailure()) return;
@@ -39,13 +46,6 @@ protected:
         ASSERT_TRUE(mkdtemp(tmpl));
         dir_ = tmpl;
         work_ = std::make_unique<WorkingFolder>(dir_ + "/sessione");
-    }
-    virtual void StartServer() {
-        if (jacktest::FindJackd().empty()) GTEST_SKIP() << "jackd is not installed";
-        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        server_ = std::make_unique<jacktest::Server>("sondarium-" + test.substr(0, 24), rate_, 256);
-        ASSERT_TRUE(server_->Running()) << server_->Why();
-        ASSERT_TRUE(server_->SetPrettyName("system", "UA-101"));
     }
     void TearDown() override {
         program_.reset();
@@ -63,25 +63,14 @@ protected:
         ASSERT_EQ(form.m_Tracks.size(), 4u);
         for (int c = 0; c < kChannels; ++c)
             EXPECT_EQ(form.m_Tracks[c].strDescription, std::string("OUT ") + kPairs[c] + " (1:UA-101)");
-        // The debug log says which server answered, through which library.
-        for (const std::string& said : told_) EXPECT_NE(FormDebug->Log().Text().find(said), std::string::npos) << said;
+        // The debug log says which server answered, through which library, at which rate.
+        for (const std::string& said : {"  SERVER JACK: " + told_.first, told_.second + ", " + std::to_string(rate_) + " Hz"})
+            EXPECT_NE(FormDebug->Log().Text().find(said), std::string::npos) << said;
         recorder_ = std::make_unique<jacktest::Recorder>(recorded_, 40, library_);
         ASSERT_EQ(recorder_->Ports(), 8u);
     }
     // The demo session: the results, and every loudspeaker its own channel.
-    void PlayDemo() {
-        Open({{1, 2}, {2, 3}, {3, 1}});
-        DemoRun run;
-        run.bCyclesMayDrop = pipewire_ != nullptr;
-        PlayDemoSession(program_->Form(), observer_, run);
-        run.wallMs = program_->End();
-        recorder_->Stop();
-        CheckDemoResults();
-        for (int c = 0; c < kChannels; ++c) ASSERT_TRUE(recorder_->WritePair(c, PairFile(c)));
-        // Both channels of a pair equal, full-level windows bit-exact in the
-        // channel's own band (no crosstalk), the fades' and crossfades' shapes.
-        CheckDemoOutputs([&](int c) { return PairFile(c); }, run);
-    }
+    void PlayDemo();
     std::string PairFile(int c) const { return dir_ + "/pair" + std::to_string(c) + ".raw"; }
 
     unsigned rate_ = kRate;  // the server's
@@ -89,13 +78,26 @@ protected:
     std::unique_ptr<jacktest::PipeWire> pipewire_;
     std::string recorded_ = "sondarium";  // whose output ports the recorder reads
     std::string library_ = "libjack.so.0";
-    std::vector<std::string> told_ = {"  SERVER JACK: jackd ", ", 44100 Hz"};  // in the debug log
+    std::pair<std::string, std::string> told_ = {"jackd ", ""};  // how the debug log names the server, and its library's path ends
     std::string dir_;
     std::unique_ptr<WorkingFolder> work_;
     MessageObserver observer_;
     std::unique_ptr<Program> program_;
     std::unique_ptr<jacktest::Recorder> recorder_;
 };
+
+void JackRoom::PlayDemo() {
+    Open({{1, 2}, {2, 3}, {3, 1}});
+    DemoRun run{.bCyclesMayDrop = pipewire_ != nullptr};
+    PlayDemoSession(program_->Form(), observer_, run);
+    run.wallMs = program_->End();
+    recorder_->Stop();
+    CheckDemoResults();
+    for (int c = 0; c < kChannels; ++c) ASSERT_TRUE(recorder_->WritePair(c, PairFile(c)));
+    // Both channels of a pair equal, full-level windows bit-exact in the
+    // channel's own band (no crosstalk), the fades' and crossfades' shapes.
+    CheckDemoOutputs([&](int c) { return PairFile(c); }, run);
+}
 
 TEST_F(JackRoom, DemoSessionPlaysEveryChannelExactly) { PlayDemo(); }
 
@@ -111,7 +113,7 @@ protected:
         ASSERT_TRUE(pipewire_->Running()) << pipewire_->Why();
         recorded_ = jacktest::PipeWire::kSink;
         library_ = jacktest::PipeWire::Library();
-        told_ = {"  SERVER JACK: PipeWire ", "/pipewire-0.3/jack/libjack.so.0, 44100 Hz"};
+        told_ = {"PipeWire ", "/pipewire-0.3/jack/libjack.so.0"};
     }
 };
 
@@ -191,10 +193,7 @@ TEST_F(JackRoom, ServerKilledMidSessionTheAnswersAreSaved) {
 // tones arrive converted flat and clean, over 0.68 s across the loop's seam.
 class JackRoomAt48k : public JackRoom {
 protected:
-    JackRoomAt48k() {
-        rate_ = 48000;
-        told_ = {"  SERVER JACK: jackd ", ", 48000 Hz"};
-    }
+    JackRoomAt48k() { rate_ = 48000; }
 };
 
 TEST_F(JackRoomAt48k, ExcerptsOfAnotherRateArriveConvertedCleanly) {
