@@ -88,10 +88,7 @@ Recorder::Recorder(const std::string& client, double seconds, const std::string&
     if (!audio::jack::LoadJackLib(library)) return;
     jack_status_t st;
     jack_ = Jack().client_open("recorder", JackNoStartServer, &st);
-    if (!jack_) {
-        audio::jack::UnloadUnusedJackLib();
-        return;
-    }
+    if (!jack_) return;  // Stop() lets the library go
     audio::jack::HoldJackLib(+1);
     const char** names = Jack().get_ports(jack_, (client + ":").c_str(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
     std::vector<std::string> sources;
