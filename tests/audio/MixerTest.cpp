@@ -280,11 +280,9 @@ std::vector<BYTE> Encode(const std::vector<double>& x, WORD bits, std::mt19937& 
 }
 
 // Excerpts of every rate and sample format on outputs of a fixed rate (a sound
-// server's). A matching rate comes back sample for sample. Any other is
-// converted flat within 0.01 dB up to 20 kHz (or 0.45 x the lower rate), with
-// all else at or below -120 dBc (a 16-bit excerpt's own dither floor, -87.3
-// dBc for these tones, comes through), nothing folded back from above the
-// output's Nyquist frequency: measured over 0.7 s, across the loop's seam.
+// server's): a matching rate comes back sample for sample; any other converted
+// flat and clean, nothing folded back from above the output's Nyquist
+// frequency, but a 16-bit excerpt's own dither floor (-87.3 dBc) comes through.
 TEST(Mixer, EveryRateAndFormatIsBitExactOrConvertedCleanly) {
     constexpr double kAmp = 0.5;
     constexpr std::size_t kMeasured = 1 << 15;
