@@ -86,11 +86,11 @@ TEST_P(AlsaBitExact, RenderedFramesArriveUnchangedInTheFile) {
     out.reset();
 
     const std::vector<std::uint8_t> bytes = alsatest::ReadAll(alsatest::TheHome().RawPath("out12"));
-    std::vector<std::int32_t> raw(bytes.size() / 4);  // 32-bit samples
-    std::memcpy(raw.data(), bytes.data(), raw.size() * 4);
+    ASSERT_EQ(bytes.size() % (4 * ch), 0u);  // whole frames of 32-bit samples
+    std::vector<std::int32_t> raw(bytes.size() / 4);
+    std::memcpy(raw.data(), bytes.data(), bytes.size());
     std::vector<float> got;
     for (std::int32_t v : raw) got.push_back(float(v / 2147483648.0));
-    ASSERT_EQ(got.size() % ch, 0u);
     std::size_t first = 0;
     while (first < got.size() && got[first] == 0.0f) ++first;
     ASSERT_EQ(first % ch, 0u) << "the sound must start on a frame";
