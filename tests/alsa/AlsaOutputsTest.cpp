@@ -28,10 +28,7 @@ std::vector<OutputInfo> ListWith(std::vector<AlsaCard> cards, std::vector<std::s
 // A device as a JACK server shows it: two playback ports, with the aliases
 // made from `aliases` ('#': the port's number from 0).
 JackDevice Shown(const std::string& client, const std::vector<std::string>& aliases = {}, const std::string& pretty = "") {
-    JackDevice d;
-    d.client = client;
-    d.pretty = pretty;
-    d.ports = {client + ":playback_1", client + ":playback_2"};
+    JackDevice d{client, {client + ":playback_1", client + ":playback_2"}, pretty, {}, "", ""};  // named by NameDevices
     for (char k : {'0', '1'})
         for (std::string a : aliases) d.aliases.push_back(a.replace(a.find('#'), 1, 1, k));
     return d;
