@@ -27,11 +27,8 @@ std::vector<OutputInfo> ListWith(std::vector<AlsaCard> cards, std::vector<std::s
 
 // A device as a JACK server shows it: two playback ports, with the aliases
 // made from `aliases` ('#': the port's number from 0).
-JackDevice Shown(const std::string& client, const std::string& pretty, const std::vector<std::string>& aliases) {
-    JackDevice d;
-    d.client = client;
-    d.pretty = pretty;
-    d.ports = {client + ":playback_1", client + ":playback_2"};
+JackDevice Shown(const std::string& client, const std::vector<std::string>& aliases = {}, const std::string& pretty = "") {
+    JackDevice d{client, {client + ":playback_1", client + ":playback_2"}, pretty, {}, "", ""};  // named by NameDevices
     for (char k : {'0', '1'})
         for (std::string a : aliases) d.aliases.push_back(a.replace(a.find('#'), 1, 1, k));
     return d;
@@ -151,23 +148,23 @@ INSTANTIATE_TEST_SUITE_P(
                   "OUT 1-2 (2:UA-101)", "OUT 3-4 (2:UA-101)"}},
         CardCase{"OddChannelCountKeepsWholePairs", {{3, "Multi", 5, "plughw:CARD=Multi,DEV=0"}},
                  {"OUT 1-2 (1:Multi)", "OUT 3-4 (1:Multi)"}},
-        CardCase{"StereoCardsOnly", {{0, "PCH", 2, "plughw:CARD=PCH,DEV=0"}}, {}},
         // NAME of a JACK device: its pretty-name; else the card an alias names
         // (jackd: by id, PipeWire 0.3.65: by number), which ALSA then does not
         // list again; else PipeWire's nick; else a card the client's name holds
         // as a word (PipeWire 0.3.71 on: no alias); else the client's name.
-        CardCase{"JackPrettyNameFirst", {kUa101}, {}, {Shown("system", "Banco", {"alsa_pcm:hw:UA101:out#"})}, {"OUT 1-2 (1:Banco)"}},
-        CardCase{"JackdAliasesNameTheCard", {kUa101}, {}, {Shown("system", "", {"alsa_pcm:hw:UA101:out#"})}, {"OUT 1-2 (1:UA-101)"}},
+        CardCase{"JackPrettyNameFirst", {kUa101}, {}, {Shown("system", {"alsa_pcm:hw:UA101:out#"}, "Banco")}, {"OUT 1-2 (1:Banco)"}},
+        CardCase{"JackdAliasesNameTheCard", {kUa101}, {}, {Shown("system", {"alsa_pcm:hw:UA101:out#"})}, {"OUT 1-2 (1:UA-101)"}},
         CardCase{"PipeWireAliasesNameTheCard", {kUa101}, {},
-                 {Shown(kNode, "", {"alsa:pcm:1:hw:1,0:playback_AUX#", "Roland:playback_AUX#"})}, {"OUT 1-2 (1:UA-101)"}},
-        CardCase{"PipeWireNickAlias", {}, {}, {Shown(kNode, "", {"EDIROL UA-101 Pro:playback_#", "UA-101:playback_AUX#"})},
+                 {Shown(kNode, {"alsa:pcm:1:hw:1,0:playback_AUX#", "Roland:playback_AUX#"})}, {"OUT 1-2 (1:UA-101)"}},
+        CardCase{"PipeWireNickAlias", {}, {}, {Shown(kNode, {"EDIROL UA-101 Pro:playback_#", "UA-101:playback_AUX#"})},
                  {"OUT 1-2 (1:UA-101)"}},
         CardCase{"NoAliasTheClientHoldsTheCardName", {{0, "UA", 4, "plughw:CARD=UA,DEV=0", "UA"}, kUa101},
-                 {"OUT 1-2 (1:UA)", "OUT 3-4 (1:UA)"}, {Shown(kNode, "", {})}, {"OUT 1-2 (1:UA-101)"}},
+                 {"OUT 1-2 (1:UA)", "OUT 3-4 (1:UA)"}, {Shown(kNode)}, {"OUT 1-2 (1:UA-101)"}},
         CardCase{"TwoCardsOfOneName", {kUa101, {2, "UA-101", 4, "plughw:CARD=UA101_1,DEV=0", "UA101_1"}}, {},
-                 {Shown(kNode, "", {}), Shown("EDIROL UA-101 Pro 2", "", {})}, {"OUT 1-2 (1:UA-101)", "OUT 1-2 (2:UA-101)"}},
+                 {Shown(kNode), Shown("EDIROL UA-101 Pro 2")}, {"OUT 1-2 (1:UA-101)", "OUT 1-2 (2:UA-101)"}},
         CardCase{"NoneOfTheseTheClientsName", {kUa101}, {"OUT 1-2 (1:UA-101)", "OUT 3-4 (1:UA-101)"},
-                 {Shown("UA-1010 Box", "", {"UA-1010 Box:playback_#"})}, {"OUT 1-2 (1:UA-1010 Box)"}}),
+                 {Shown("UA-1010 Box", {"UA-1010 Box:playback_#"})}, {"OUT 1-2 (1:UA-1010 Box)"}},
+        CardCase{"StereoCardsOnly", {{0, "PCH", 2, "plughw:CARD=PCH,DEV=0"}}, {}}),
     [](const ::testing::TestParamInfo<CardCase>& i) { return std::string(i.param.name); });
 
 }  // namespace

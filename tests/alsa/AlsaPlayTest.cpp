@@ -86,9 +86,11 @@ TEST_P(AlsaBitExact, RenderedFramesArriveUnchangedInTheFile) {
     out.reset();
 
     const std::vector<std::uint8_t> bytes = alsatest::ReadAll(alsatest::TheHome().RawPath("out12"));
-    std::vector<float> got(bytes.size() / 4);  // 32-bit samples
-    for (std::size_t i = 0; i < got.size(); ++i) got[i] = float(std::int32_t(bytes[4 * i] | bytes[4 * i + 1] << 8 | bytes[4 * i + 2] << 16 | std::uint32_t(bytes[4 * i + 3]) << 24) / 2147483648.0);
-    ASSERT_EQ(got.size() % ch, 0u);
+    ASSERT_EQ(bytes.size() % (4 * ch), 0u);  // whole frames of 32-bit samples
+    std::vector<std::int32_t> raw(bytes.size() / 4);
+    std::memcpy(raw.data(), bytes.data(), bytes.size());
+    std::vector<float> got;
+    for (std::int32_t v : raw) got.push_back(float(v / 2147483648.0));
     std::size_t first = 0;
     while (first < got.size() && got[first] == 0.0f) ++first;
     ASSERT_EQ(first % ch, 0u) << "the sound must start on a frame";

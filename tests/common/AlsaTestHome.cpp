@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -43,7 +42,7 @@ std::vector<std::uint8_t> ReadAll(const std::string& path) {
 std::vector<std::int16_t> ReadSamples16(const std::string& path) {
     const std::vector<std::uint8_t> bytes = ReadAll(path);
     std::vector<std::int16_t> out(bytes.size() / 4);
-    for (std::size_t i = 0; i < out.size(); ++i) std::memcpy(&out[i], &bytes[4 * i + 2], 2);
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] = static_cast<std::int16_t>(bytes[4 * i + 2] | bytes[4 * i + 3] << 8);
     return out;
 }
 

@@ -29,9 +29,8 @@ private:
 
 std::vector<std::uint8_t> ReadAll(const std::string& path);
 
-// What a file PCM holds: the outputs take the widest samples a device offers,
-// 32-bit on a file PCM. As 16-bit samples: the top half of each, so that a
-// 16-bit sound comes back whole.
+// A file PCM's 32-bit samples (the outputs take a device's widest) as their
+// top halves, in which a 16-bit sound comes back whole.
 std::vector<std::int16_t> ReadSamples16(const std::string& path);
 
 }  // namespace alsatest
