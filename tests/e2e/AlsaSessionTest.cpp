@@ -125,27 +125,6 @@ TEST(EndToEnd, PressAtOnceAfterLoadingHearsOnlyTheFadeIn) {
     }
 }
 
-}  // namespace
-
-// The session the resume test kills (a child process): tests 1 and 2 answered
-// as the demo session answers them, then it waits for its SIGKILL.
-namespace e2e {
-[[noreturn]] void RunInterruptedSession() {
-    MessageObserver observer;
-    Program program;
-    TFormMain& form = program.Form();
-    StartSession(form);
-    for (QRadioButton* answer : {form.RadioButtonB, form.RadioButtonA}) {
-        ClickRadio(answer);
-        Type(form.EditNotes, answer == form.RadioButtonB ? QString::fromUtf8("più ampio") : "voce chiara");
-        QTest::mouseClick(form.BitBtnNextTest, Qt::LeftButton);
-    }
-    for (;;) QTest::qWait(1000);
-}
-}  // namespace e2e
-
-namespace {
-
 // A session killed (SIGKILL) after test 2 of 3, started again with the same
 // settings: Yes goes on from test 3 and writes the uninterrupted session's
 // bytes; No keeps the old journal aside and starts from test 1.
@@ -184,3 +163,20 @@ TEST(EndToEnd, SessionKilledAfterTwoTestsGoesOnFromItsJournal) {
 }
 
 }  // namespace
+
+// The session the resume test kills (a child process): tests 1 and 2 answered
+// as the demo session answers them, then it waits for its SIGKILL.
+namespace e2e {
+[[noreturn]] void RunInterruptedSession() {
+    MessageObserver observer;
+    Program program;
+    TFormMain& form = program.Form();
+    StartSession(form);
+    for (QRadioButton* answer : {form.RadioButtonB, form.RadioButtonA}) {
+        ClickRadio(answer);
+        Type(form.EditNotes, answer == form.RadioButtonB ? QString::fromUtf8("più ampio") : "voce chiara");
+        QTest::mouseClick(form.BitBtnNextTest, Qt::LeftButton);
+    }
+    for (;;) QTest::qWait(1000);
+}
+}  // namespace e2e

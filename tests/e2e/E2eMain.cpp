@@ -20,9 +20,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--gtest_list_tests") == 0) listing = true;
     }
     ::testing::InitGoogleTest(&argc, argv);
-    // jackd's libjack stays loaded for the run, as a linked one would: when the
-    // program lets it go after a probe that found no server, it leaves a few
-    // bytes behind that LeakSanitizer can no longer trace to it.
+    // jackd's libjack stays loaded for the run, for LeakSanitizer's sake (see common/TestMain.cpp).
     dlopen("libjack.so.0", RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     std::unique_ptr<TApplication> pApplication;
     if (!listing) {

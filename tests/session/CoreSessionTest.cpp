@@ -78,8 +78,9 @@ TEST(CoreSession, FewerTracksThanChannelsLoadNothingAndAnswersMoveOn) {
 TEST(CoreSession, JournalOfAnInterruptedSessionIsOfferedOnlyWhenItMatches) {
     const TVecCombinations given = {
         {1, 2, false, true, false, "più ampio"}, {2, 3, true, false, false, {}}, {3, 1, false, false, true, " x "}};
+    const auto first = [](const TVecCombinations& v, int k) { return TVecCombinations(v.begin(), v.begin() + k); };
     const auto journal = [&](const char* name, int k, const std::string& tail = {}) {
-        return BuildResultsText(name, TVecCombinations(given.begin(), given.begin() + k)) + tail;
+        return BuildResultsText(name, first(given, k)) + tail;
     };
     const std::vector<std::pair<int, int>> k3 = {{1, 2}, {2, 3}, {3, 1}}, k2 = {{1, 2}, {2, 3}};
     // nOffered: the K the box counts, 0 no box; bytes "": a folder in the journal's place
@@ -103,9 +104,7 @@ TEST(CoreSession, JournalOfAnInterruptedSessionIsOfferedOnlyWhenItMatches) {
         TLogBuffer log;
         const int nResumed = std::max(c.nOffered, 0);
         EXPECT_EQ(s.OfferResume(results, "Maria", &log), nResumed > 0) << log.Text();
-        EXPECT_EQ(BuildResultsText("Maria", TVecCombinations(s.m_Combinations.begin(),
-                                                             s.m_Combinations.begin() + s.m_nCurrentTest)),
-                  journal("Maria", nResumed));
+        EXPECT_EQ(BuildResultsText("Maria", first(s.m_Combinations, s.m_nCurrentTest)), journal("Maria", nResumed));
         const std::string box = std::to_string(std::abs(c.nOffered)) + " test su " + std::to_string(c.tests.size());
         EXPECT_EQ(observer.messages.size() == 1 && observer.messages[0].caption == "Sessione interrotta" &&
                       observer.messages[0].text.find(box) != std::string::npos, c.nOffered != 0);
