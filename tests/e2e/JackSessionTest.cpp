@@ -29,6 +29,8 @@ namespace {
 
 using namespace e2e;
 
+constexpr std::size_t kPipeWireCycle = 1024;  // frames, a desktop's usual
+
 // A server named UA-101, a session folder and the program on its outputs.
 class JackRoom : public ::testing::Test {
 protected:
@@ -88,7 +90,7 @@ protected:
 
 void JackRoom::PlayDemo() {
     Open({{1, 2}, {2, 3}, {3, 1}});
-    DemoRun run{.bCyclesMayDrop = pipewire_ != nullptr};
+    DemoRun run{.nDroppableCycle = pipewire_ ? kPipeWireCycle : 0u};
     PlayDemoSession(program_->Form(), observer_, run);
     run.wallMs = program_->End();
     recorder_->Stop();
@@ -109,7 +111,7 @@ class PipeWireRoom : public JackRoom {
 protected:
     void StartServer() override {
         if (!jacktest::PipeWire::Installed()) GTEST_SKIP() << "PipeWire, WirePlumber or dbus is not installed";
-        pipewire_ = std::make_unique<jacktest::PipeWire>(kRate, 1024);
+        pipewire_ = std::make_unique<jacktest::PipeWire>(kRate, kPipeWireCycle);
         ASSERT_TRUE(pipewire_->Running()) << pipewire_->Why();
         recorded_ = jacktest::PipeWire::kSink;
         library_ = jacktest::PipeWire::Library();

@@ -60,8 +60,9 @@ struct DemoRun {
     double wallMs = 0;
     bool bOutputsFail = false;  // the outputs fail on the way: warnings, and the completion text says so
     // A server that keeps time by its own clock (PipeWire) drops a cycle when a
-    // busy machine holds a client up: only what each stretch holds is judged.
-    bool bCyclesMayDrop = false;
+    // busy machine holds a client up: its cycle in frames, and only what each
+    // stretch holds is judged. 0: every cycle arrives.
+    std::size_t nDroppableCycle = 0;
 };
 
 // The demo session of three tests {1,2}, {2,3}, {3,1}: A, B, a seek, answers
