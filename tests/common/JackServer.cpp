@@ -203,12 +203,16 @@ PipeWire::PipeWire(unsigned rate, unsigned period) {
     why_ = "PipeWire did not show the sink and WirePlumber within 10 s (see " + dir_ + "/log)";
 }
 
+void PipeWire::Kill(int signal) {
+    if (pid_ <= 0) return;
+    kill(-pid_, signal);
+    waitpid(pid_, nullptr, 0);
+    kill(-pid_, SIGKILL);  // whatever of the group outlived its leader
+    pid_ = -1;
+}
+
 PipeWire::~PipeWire() {
-    if (pid_ > 0) {
-        kill(-pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-        kill(-pid_, SIGKILL);  // whatever of the group outlived its leader
-    }
+    Kill(SIGTERM);
     for (const auto& [name, before] : saved_) {
         if (before == std::string(1, '\0')) unsetenv(name.c_str());
         else setenv(name.c_str(), before.c_str(), 1);

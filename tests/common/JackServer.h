@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <csignal>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,6 +60,8 @@ public:
     static std::string Library();
     bool Running() const { return why_.empty(); }
     const std::string& Why() const { return why_; }
+    // Ends the server, its session manager and bus with `signal`.
+    void Kill(int signal = SIGKILL);
 
 private:
     pid_t pid_ = -1;  // leads the process group of the bus, pipewire and wireplumber

@@ -73,6 +73,8 @@ protected:
     }
     // The demo session: the results, and every loudspeaker its own channel.
     void PlayDemo();
+    // The demo session with the server killed in test 1: every answer saved.
+    void KilledMidSession();
     std::string PairFile(int c) const { return dir_ + "/pair" + std::to_string(c) + ".raw"; }
 
     unsigned rate_ = kRate;  // the server's
@@ -173,10 +175,13 @@ TEST_F(JackRoom, EveryStartLandsOnOneFrameOnAllEightChannels) {
 
 // The server dies mid-session: the outputs report a failure, the candidate is
 // told, the log says why, and the session runs on to its results.
-TEST_F(JackRoom, ServerKilledMidSessionTheAnswersAreSaved) {
+void JackRoom::KilledMidSession() {
     Open({{1, 2}, {2, 3}, {3, 1}});
     // After test 1's seek, before its answer.
-    QTimer::singleShot(1250, [this] { server_->Kill(); });
+    QTimer::singleShot(1250, [this] {
+        if (server_) server_->Kill();
+        if (pipewire_) pipewire_->Kill();
+    });
     DemoRun run;
     run.bOutputsFail = true;
     PlayDemoSession(program_->Form(), observer_, run);
@@ -190,6 +195,9 @@ TEST_F(JackRoom, ServerKilledMidSessionTheAnswersAreSaved) {
     for (const std::string& line : audio::AlsaLogLines()) warned = warned || line.rfind("JACK server shut down", 0) == 0;
     EXPECT_TRUE(warned) << "no warning in the log";
 }
+
+TEST_F(JackRoom, ServerKilledMidSessionTheAnswersAreSaved) { KilledMidSession(); }
+TEST_F(PipeWireRoom, ServerKilledMidSessionTheAnswersAreSaved) { KilledMidSession(); }
 
 // PipeWire's default rate: a server at 48 kHz playing 44.1 kHz excerpts. The
 // tones arrive converted flat and clean, over 0.68 s across the loop's seam.

@@ -1,6 +1,7 @@
 #include "platform/audio/jack/JackClient.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -14,6 +15,10 @@ namespace audio::jack {
 namespace {
 
 using alsa::Log;
+
+std::int64_t Now() noexcept {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 // libjack's own messages go to the back end's log, never to the terminal: a
 // machine without a server must start silently.
@@ -162,6 +167,9 @@ int JackClient::Open(const std::string& label, const std::string& left, const st
             return -1;
         }
     }
+    // A graph with nothing to play may have been suspended: the watch on
+    // its cycles starts now.
+    lastCycle_.store(Now(), std::memory_order_relaxed);
     s.status.store(DS_OK);
     s.ports[0].store(ports[0]);
     s.ports[1].store(ports[1]);
@@ -198,7 +206,19 @@ void JackClient::WaitIdle(Slot& s) {
 
 HRESULT JackClient::Status(unsigned slot) const noexcept {
     const HRESULT server = serverStatus_.load(std::memory_order_acquire);
-    return FAILED(server) ? server : slots_[slot].status.load(std::memory_order_acquire);
+    if (FAILED(server)) return server;
+    if (Stalled()) return DSERR_NODRIVER;
+    return slots_[slot].status.load(std::memory_order_acquire);
+}
+
+bool JackClient::Stalled() const noexcept {
+    const std::int64_t since = Now() - lastCycle_.load(std::memory_order_relaxed);
+    const std::int64_t cycle = rate_ ? std::int64_t(cycleFrames_.load(std::memory_order_relaxed)) * 1'000'000'000 / rate_ : 0;
+    if (since < std::max(kStalled, 8 * cycle)) return false;
+    HRESULT ok = DS_OK;
+    if (serverStatus_.compare_exchange_strong(ok, DSERR_NODRIVER))
+        Log("JACK server shut down: no cycle for %lld ms", static_cast<long long>(since / 1'000'000));
+    return true;
 }
 
 std::uint32_t JackClient::LatencyFrames(unsigned slot) const noexcept {
@@ -223,6 +243,8 @@ void JackClient::Process(jack_nframes_t frames) noexcept {
     // issued together land on one frame on every output.
     const std::uint64_t commit = PublishedCommit();
     for (Slot& s : slots_) RenderSlot(s, frames, commit);
+    cycleFrames_.store(frames, std::memory_order_relaxed);
+    lastCycle_.store(Now(), std::memory_order_relaxed);
     cycles_.fetch_add(1, std::memory_order_relaxed);
 }
 

@@ -63,7 +63,8 @@ public:
     void Detach(unsigned slot);
 
     // Any thread. DS_OK while the slot plays; a failure once the server shut
-    // down or someone else disconnected one of its ports.
+    // down or stopped running cycles (kStalled), or someone else disconnected
+    // one of its ports.
     HRESULT Status(unsigned slot) const noexcept;
     // Control thread. Which server answered, through which library, at which
     // rate: "PipeWire 0.3.65, /usr/lib/.../libjack.so.0, 48000 Hz".
@@ -101,11 +102,22 @@ private:
     void Process(jack_nframes_t frames) noexcept;
     void RenderSlot(Slot& s, jack_nframes_t frames, std::uint64_t commit) noexcept;
 
+    // Any thread. True, and the server taken as gone, once no cycle has run
+    // for kStalled (or eight cycles, if longer) while an output is open.
+    // PipeWire's library tells no shutdown when the server is killed: its
+    // cycles simply stop.
+    bool Stalled() const noexcept;
+    static constexpr std::int64_t kStalled = 1'000'000'000;  // ns
+
     jack_client_t* const client_;
     std::string server_;
     std::uint32_t rate_ = 0;
-    std::atomic<HRESULT> serverStatus_{0};
+    mutable std::atomic<HRESULT> serverStatus_{0};
     std::atomic<std::uint64_t> cycles_{0};
+    // When the last cycle ran, or an output was opened, if later (steady
+    // clock, ns); the frames of that cycle.
+    std::atomic<std::int64_t> lastCycle_{0};
+    std::atomic<std::uint32_t> cycleFrames_{0};
     std::array<Slot, kMaxSlots> slots_;
     // Sized before the client is activated; the callback renders in chunks of it.
     static constexpr unsigned kChunk = 1024;
