@@ -103,6 +103,33 @@ Trace ReadTrace(const std::string& path, int channel) {
     return t;
 }
 
+// The recorder records from a cycle's start, so a dropped cycle is silence
+// from one of its cycles' starts to another's, with the sound on either side
+// at most one cycle of a fade apart (24 dB at the fastest). What the fades
+// silence starts where their ramps end, mid-cycle, and a fade-in starts some
+// 60 dB below the sound a seek or an answer cut: a drop joined to such a
+// silence is left as it is.
+std::vector<double> LeaveOutDroppedCycles(Trace& t, std::size_t cycleFrames) {
+    const std::size_t cycle = cycleFrames / kWindowFrames;
+    const auto level = [&](std::size_t w) { return *std::max_element(t.windows[w].gain.begin(), t.windows[w].gain.end()); };
+    const auto dropped = [&](const Segment& s) {
+        if (s.label != Label::Silent || s.first == 0 || s.last + 1 >= t.windows.size()) return false;
+        if (s.first % cycle != 0 || (s.last + 1) % cycle != 0 || s.last + 1 - s.first > 4 * cycle) return false;
+        const double before = level(s.first - 1), after = level(s.last + 1);
+        return std::min(before, after) > kSilent && std::max(before, after) / std::min(before, after) <= 100.0;
+    };
+    std::vector<double> at;
+    for (std::size_t i = 1; i < t.steady.size();) {
+        const bool same = t.steady[i].label == t.steady[i - 1].label && t.steady[i].excerpt == t.steady[i - 1].excerpt;
+        if (same) t.steady[i - 1].last = t.steady[i].last;
+        const bool drop = !same && dropped(t.steady[i]);
+        if (drop) at.push_back(WindowMs(t.steady[i].first));
+        if (same || drop) t.steady.erase(t.steady.begin() + static_cast<std::ptrdiff_t>(i));
+        else ++i;
+    }
+    return at;
+}
+
 MoveFound Examine(const Trace& t, const Segment& from, const Segment& to, Move kind) {
     MoveFound m;
     m.ms = WindowMs(to.first - from.last - 1);

@@ -44,6 +44,10 @@ struct Trace {
 // Reads the raw S16_LE stereo file of the output that carries `channel`.
 Trace ReadTrace(const std::string& path, int channel);
 
+// Leaves out of t.steady the silences of cycles that a graph of `cycleFrames`
+// dropped, joining the stretches they split; says when each began (ms).
+std::vector<double> LeaveOutDroppedCycles(Trace& t, std::size_t cycleFrames);
+
 enum class Move { FadeIn, Crossfade, FadeOut, SeekDip, Cut };
 
 struct MoveFound {
