@@ -125,10 +125,10 @@ HRESULT DirectSoundCreate8(LPCGUID lpcGuidDevice, LPDIRECTSOUND8* ppDS8, IUnknow
 
 // Why the last DirectSoundCreate8 on this thread failed, in words a message can
 // show ("device busy: held by another program", ...); empty after a success.
+const char* DirectSoundLastOpenError();
 // What the device object's output runs at, for the log: "48000 Hz, S32_LE".
 // Empty for a null device. Control thread.
 std::string DirectSoundOutputFormat(IDirectSound8* pDevice);
-const char* DirectSoundLastOpenError();
 
 // Commands issued together. Between DirectSoundBeginDeferred and
 // DirectSoundCommitDeferred, Play, Stop, SetVolume and SetCurrentPosition on any

@@ -21,11 +21,12 @@ namespace audio::jack {
 
 // The entry points the program uses, named without their "jack_" prefix.
 #define SONDARIUM_JACK_FUNCTIONS(F)                                                                       \
-    F(activate) F(client_close) F(client_open) F(connect) F(free) F(get_buffer_size) F(get_client_name)     \
-    F(get_version_string) F(get_ports) F(get_property) F(get_sample_rate) F(get_uuid_for_client_name) F(on_info_shutdown)         \
-    F(port_by_id) F(port_by_name) F(port_get_aliases) F(port_get_buffer) F(port_get_latency_range)          \
-    F(port_name) F(port_name_size) F(port_register) F(port_unregister) F(port_uuid) F(set_error_function)  \
-    F(set_info_function) F(set_port_connect_callback) F(set_process_callback) F(set_xrun_callback)         \
+    F(activate) F(client_close) F(client_open) F(connect) F(free) F(get_buffer_size)                      \
+    F(get_client_name) F(get_ports) F(get_property) F(get_sample_rate) F(get_uuid_for_client_name)        \
+    F(get_version_string) F(on_info_shutdown) F(port_by_id) F(port_by_name) F(port_get_aliases)           \
+    F(port_get_buffer) F(port_get_latency_range) F(port_name) F(port_name_size) F(port_register)          \
+    F(port_unregister) F(port_uuid) F(set_error_function) F(set_info_function)                            \
+    F(set_port_connect_callback) F(set_process_callback) F(set_xrun_callback)                             \
     F(uuid_parse)
 
 struct JackLib {
